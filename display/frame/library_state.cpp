@@ -1,0 +1,6 @@
+#include "frame/library_state.h"
+
+LibraryState &Library() {
+    static LibraryState state;
+    return state;
+}

@@ -1,0 +1,22 @@
+// Hosts without a Windows loader: the platform's module attach stands in for
+// it, calling DllMain when this library is loaded and unloaded and when a
+// thread that used it exits.
+#include <dlfcn.h>
+
+#include "zelt/display.h"
+#include "zelt/host.h"
+
+namespace {
+
+HINSTANCE ThisModule() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(&DllMain), &info) != 0 && info.dli_fbase != nullptr)
+        return static_cast<HINSTANCE>(info.dli_fbase);
+    return reinterpret_cast<HINSTANCE>(&DllMain);
+}
+
+__attribute__((constructor)) void AttachOnLoad() { ZeltHostAttachModule(ThisModule(), &DllMain); }
+
+__attribute__((destructor)) void DetachOnUnload() { ZeltHostDetachModule(ThisModule()); }
+
+}  // namespace

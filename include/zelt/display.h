@@ -1,0 +1,120 @@
+/*
+ * display.h - the Zelt display library: painting bitmaps into device
+ * contexts, selection regions, Windows interchange, views, playback and
+ * display-oriented image operations.
+ *
+ * Every export is a plain function with the ZELT_API calling convention
+ * that answers with a signed status (status.h: STATUS_OK = 1, failures
+ * negative) unless its comment names another result.
+ */
+#ifndef ZELT_DISPLAY_H
+#define ZELT_DISPLAY_H
+
+#include "zelt/kernel.h"
+#include "zelt/status.h"
+#include "zelt/win32.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#ifdef ZELT_BUILDING_DISPLAY
+#define ZELT_DISPLAY_EXPORT __declspec(dllexport)
+#else
+#define ZELT_DISPLAY_EXPORT __declspec(dllimport)
+#endif
+#else
+#define ZELT_DISPLAY_EXPORT __attribute__((visibility("default")))
+#endif
+#define ZAPI ZELT_DISPLAY_EXPORT
+
+/* ---- display mode bits (per thread) ---------------------------------------- */
+#define DISP_CONVERTER_ALT 0x0001     /* reducing converters dither (ordered) instead of diffusing errors */
+#define DISP_INDEXED_PAINT 0x0004     /* 8-bit rows go to GDI as palette indices (DIB_PAL_COLORS) */
+#define DISP_DEVICE_REDUCE 0x0008     /* reduce colours to what the device can show */
+#define DISP_BITONAL_GRAY 0x0010      /* paint 1-bit gray images scaled to gray on deeper devices */
+#define DISP_DITHER_ALT 0x0020        /* ordered dither uses the clustered matrix */
+#define DISP_BITONAL_RESAMPLE 0x0040  /* paint 1-bit gray images through the bitonal resampling path */
+#define DISP_REDUCE_SAME_DEPTH 0x0080 /* with DISP_DEVICE_REDUCE, also reduce at the device's own depth */
+#define DISP_FIXED_PALETTE 0x0100     /* 8-bit devices use the fixed 6x6x6 colour cube */
+#define DISP_PATH_OPTION 0x0200       /* the general path takes rows from the kernel colour reduction */
+#define DISP_KERNEL_REDUCE 0x0400     /* the same, with that service's palette option */
+#define DISP_DEFAULT_MODE (DISP_INDEXED_PAINT | DISP_DEVICE_REDUCE)
+
+/* ---- paint modes (result of device analysis) -------------------------------- */
+#define PAINTMODE_DIRECT 0
+#define PAINTMODE_CONVERT 1
+#define PAINTMODE_REDUCE 2
+#define PAINTMODE_GRAY 3
+#define PAINTMODE_GRAY_INVERTED 4
+#define PAINTMODE_BITONAL 5
+#define PAINTMODE_BITONAL_INVERTED 6
+
+/* ---- region combination modes ----------------------------------------------- */
+#define RGNMODE_AND 0
+#define RGNMODE_SET 1
+#define RGNMODE_ANDNOTOLD 2
+#define RGNMODE_ANDNOTNEW 3
+#define RGNMODE_OR 4
+#define RGNMODE_XOR 5
+#define RGNMODE_SETNOT 6
+
+/* ---- clipboard placement bits ------------------------------------------------- */
+#define COPY_EMPTY 0x01
+#define COPY_DIB 0x02
+#define COPY_DDB 0x04
+#define COPY_PALETTE 0x08
+#define COPY_REGION 0x10
+
+/* ---- pan window notifications -------------------------------------------------- */
+#define PAN_CREATED 0
+#define PAN_MOVED 1
+#define PAN_DESTROYED 2
+#define PAN_CLOSE 3
+#define PAN_PAINTED 4
+
+/* ---- playback states ------------------------------------------------------------ */
+#define PLAYBACK_START 0
+#define PLAYBACK_CLEARED 1
+#define PLAYBACK_DRAW 2
+#define PLAYBACK_WAIT_ROWS 3
+#define PLAYBACK_DRAWN 4
+#define PLAYBACK_WAIT_INPUT 5
+#define PLAYBACK_WAIT_DELAY 6
+#define PLAYBACK_WAIT_INPUT_DELAY 7
+#define PLAYBACK_DISPOSE 8
+#define PLAYBACK_DISPOSED 9
+#define PLAYBACK_END 10
+
+/* ---- halftone matrices ------------------------------------------------------------ */
+#define HALFTONE_CLUSTER 0
+#define HALFTONE_DISPERSE 1
+
+/* ---- colour spaces ------------------------------------------------------------------ */
+#define COLORSPACE_BGR 0
+#define COLORSPACE_YUV 1
+#define COLORSPACE_CMYK 2
+#define COLORSPACE_HSV 3
+#define COLORSPACE_HLS 4
+#define COLORSPACE_YIQ 5
+#define COLORSPACE_CMY 6
+
+/* ---- library entry ------------------------------------------------------------------ */
+/* The module entry point. On hosts without a Windows loader it is called
+   through the platform's module attach when the library loads and unloads. */
+ZAPI BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
+/* ---- display mode --------------------------------------------------------------------- */
+/* The calling thread's mode becomes (old & ~mask) | (value & mask); returns
+   the old mode. Switching DISP_INDEXED_PAINT on re-fills the identity index
+   table of the thread's paint colours. */
+ZAPI UINT ZELT_API Z_SetDisplayMode(UINT mask, UINT value);
+/* The calling thread's mode (12 for a new thread). */
+ZAPI UINT ZELT_API Z_GetDisplayMode(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZELT_DISPLAY_H */

@@ -1,0 +1,9 @@
+// The last-error value, one per thread as on Windows.
+#include "zelt/win32.h"
+
+namespace {
+thread_local DWORD lastError = 0;
+}
+
+extern "C" DWORD WINAPI GetLastError(void) { return lastError; }
+extern "C" void WINAPI SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
