@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <type_traits>
 
 #include "zelt/kernel.h"
 

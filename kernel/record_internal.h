@@ -2,6 +2,7 @@
 // the depths the kernel handles, and the record state tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "zelt/kernel.h"
@@ -57,5 +58,39 @@ inline bool IsDeepGray(const BitmapRecord *bitmap) {
 inline BYTE *RowAddress(const BitmapRecord *bitmap, int row) {
     return static_cast<BYTE *>(bitmap->Data) + static_cast<std::size_t>(row) * static_cast<std::size_t>(bitmap->BytesPerLine);
 }
+
+}  // namespace zelt::kernel
+
+namespace zelt::kernel {
+
+// Frees what the record owns (by its KernelFlags) and its region, then
+// clears it. The same release serves KrnFreeBitmap and KrnReleaseBitmapRecord.
+void ReleaseRecordParts(BitmapRecord &record);
+
+// A record under construction: whatever it owns is released when it goes
+// out of scope without having been handed over.
+class PendingRecord {
+public:
+    PendingRecord();
+    PendingRecord(const PendingRecord &) = delete;
+    PendingRecord &operator=(const PendingRecord &) = delete;
+    ~PendingRecord();
+    // Moves the record to `destination`; nothing is released afterwards.
+    void HandOver(BitmapRecord *destination);
+    BitmapRecord record;
+
+private:
+    bool handedOver_ = false;
+};
+
+// Describes an image without data in a cleared record: size, depth, row
+// size, Order (forced to 2 at 12 bits) and the level defaults that follow
+// from it. BAD_PARAMETER for a bad size or depth, NO_MEMORY when a row
+// would not fit a LONG.
+int DescribeRecord(BitmapRecord &record, int width, int height, int bitsPerPixel, int order);
+
+// Makes the record own its PaintLut (a copy of the table it points to, or
+// the identity) and a copy of a LevelLut it only shares. All or nothing.
+int MakeTablesOwned(BitmapRecord &record);
 
 }  // namespace zelt::kernel

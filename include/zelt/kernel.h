@@ -270,12 +270,16 @@ KRNAPI int ZELT_API KrnPutBitmapRow(BitmapRecord *bitmap, const void *buffer, in
    segmentCount pairs (start, end), end exclusive. With wholeRowWithoutSegments
    set and segmentCount 0, the whole row is stored. bufferColumn is the column
    of the buffer's first pixel (0 for a whole row; a multiple of 8 / the
-   pixels per byte otherwise). */
+   pixels per byte otherwise). Segments are clipped to bufferColumn..Width.
+   Returns STATUS_OK; STATUS_BAD_PARAMETER for a bad row, a null buffer, a
+   bufferColumn outside the row or inside a byte, a negative count or null
+   segments with a positive count. */
 KRNAPI int ZELT_API KrnPutBitmapRowSegments(BitmapRecord *bitmap, const void *buffer, int row, int bufferColumn,
                                             const int *segments, int segmentCount, int wholeRowWithoutSegments);
 /* Bytes a row buffer needs to hold `width` pixels of `bitsPerPixel` bits and
    also, after an in-place conversion, `otherWidth` pixels of `otherBits`
-   bits: the larger of the two DWORD-aligned row sizes. */
+   bits: the larger of the two DWORD-aligned row sizes (a pair with a
+   width or depth below 1 counts as 0; 0 when the size exceeds a DWORD). */
 KRNAPI DWORD ZELT_API KrnGetRowBufferSize(int width, int bitsPerPixel, int otherWidth, int otherBits);
 
 /* KrnConvertRowTo24 flags. */
@@ -298,15 +302,20 @@ KRNAPI DWORD ZELT_API KrnGetRowBufferSize(int width, int bitsPerPixel, int other
      distance, first wins); to 12/16-bit gray: the luminance
      (299 R + 587 G + 114 B) / 1000 scaled to the full sample range (to the
      window when KRN_CONVERT_BIT_WINDOW is set); to 5-5-5: the top 5 bits;
-     to 48/64 bits: each byte v becomes v * 257.
-   Returns STATUS_OK or STATUS_BAD_PARAMETER. */
+     to 48/64 bits: each byte v becomes v * 257. Written gray samples with
+   KRN_CONVERT_BIT_WINDOW fill the whole window (maxBits = bitsPerPixel),
+   so reading them back through its top 8 bits gives the same level.
+   Returns STATUS_OK, or STATUS_BAD_PARAMETER for null buffers, a negative
+   width, neither side 24 bits or an unsupported depth. */
 KRNAPI int ZELT_API KrnConvertRowTo24(void *dst, const void *src, int width, int srcBits, int srcOrder,
                                       int dstBits, int dstOrder, const RGBQUAD *colors, int colorCount,
                                       UINT flags, int lowBit, int highBit);
 /* The significant window lowBit..highBit of a bitsPerPixel-bit sample,
    clipped to the sample and, when wider than maxBits, to its top maxBits
    bits: returns the bit count n and sets *mask = 2^n - 1 and *shift, so that
-   (sample >> shift) & mask is the windowed value. */
+   (sample >> shift) & mask is the windowed value. An empty window (lowBit >
+   highBit after clipping, or maxBits < 1) gives n = 0, mask 0, shift 0;
+   mask and shift may be NULL. */
 KRNAPI int ZELT_API KrnGetBitWindow(int bitsPerPixel, int maxBits, int lowBit, int highBit, DWORD *mask,
                                     int *shift);
 /* Colour of stored pixel (column, row) as a COLORREF (0x00BBGGRR); 12 and
@@ -319,7 +328,9 @@ KRNAPI COLORREF ZELT_API KrnGetPixelColor(BitmapRecord *bitmap, int row, int col
 /* 0: colour. 1: gray, dark to light (a palette that is a gray ramp from black
    to white, or deep gray data). 2: inverted gray (the same ramp from white to
    black). With a LevelLut and BITMAP_LEVEL_PROCESSING, deep gray is gray only
-   when the table's entries over the window are gray. */
+   when the table's entries over the window are gray. A ramp of n entries has
+   entry i = i * 255 / (n - 1), give or take 1. Answered from the record's
+   description (no data needed); 0 for NULL. */
 KRNAPI int ZELT_API KrnIsGrayBitmap(BitmapRecord *bitmap);
 
 /* ---- palettes -------------------------------------------------------------- */
@@ -361,7 +372,13 @@ KRNAPI int ZELT_API KrnRectToBitmap(const BitmapRecord *bitmap, int perspective,
    A packed DIB is a header, its colour table and the pixel rows in one
    moveable global block (GMEM_MOVEABLE | GMEM_DDESHARE). Depths a DIB cannot
    hold are widened: 2, 3 -> 4; 5, 6, 7 -> 8; 12 and 16-bit gray -> 8-bit gray
-   (through LowBit..HighBit); 48 -> 24; 64 -> 32. 16-bit 5-5-5 stays 16. */
+   (through LowBit..HighBit); 48 -> 24; 64 -> 32. 16-bit 5-5-5 stays 16.
+   The DIB holds the displayed picture: the record's ViewPerspective is
+   applied (values outside 0..8 count as 0), so perspectives 4, 5, 7 and 8
+   give a Height x Width DIB. Colour tables: ColorCount entries (biClrUsed)
+   for palette images, a 256-level gray ramp for deep gray. NULL when the
+   record is not allocated, the header size or orientation is not offered
+   for the depth, or memory runs out (nothing is left allocated). */
 KRNAPI HGLOBAL ZELT_API KrnConvertToDib(BitmapRecord *bitmap);
 /* headerSize 40 (BITMAPINFOHEADER) or 12 (BITMAPCOREHEADER, depths 1, 4, 8
    and 24 only); topDown gives a negative biHeight (40-byte headers only). */
@@ -374,10 +391,18 @@ KRNAPI HGLOBAL ZELT_API KrnChangeToDib(BitmapRecord *bitmap);
    table. BI_RGB at 1, 4, 8, 16, 24, 32 bits; BI_BITFIELDS at 16 and 32 bits
    (5-6-5 and other masks are widened to 24 bits). The result has Order 1 and
    ViewPerspective 2 for a bottom-up DIB, 0 for a top-down one, the rows
-   stored as they lie in the DIB. */
+   stored as they lie in the DIB.
+   Null bitmap or header: STATUS_BAD_PARAMETER. A header no DIB can have
+   (size not 12 and below 40 or above 4096, planes other than 1, width < 1,
+   height 0, more than 2^31 bytes of rows, another depth or compression,
+   bit fields that are zero or not one run of bits, biClrUsed above 256):
+   STATUS_INVALID_DATA. Failed allocations: STATUS_NO_MEMORY. On any
+   failure the record is not written. */
 KRNAPI int ZELT_API KrnConvertFromDib(BitmapRecord *bitmap, const void *header, const void *bits);
 /* Like KrnConvertFromDib from a packed DIB block; on success the block is
-   freed (the kernel owns it), on failure it stays the caller's. */
+   freed (the kernel owns it), on failure it stays the caller's. A null
+   block gives STATUS_BAD_PARAMETER; a block shorter than its header,
+   colour table and rows, STATUS_INVALID_DATA. */
 KRNAPI int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib);
 
 /* ---- fixed-point trigonometry ---------------------------------------------- */

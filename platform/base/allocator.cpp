@@ -15,6 +15,9 @@ std::atomic<long> allocationsCounted{0};
 std::atomic<long> failingOrdinal{0};
 
 constexpr std::size_t kAlignment = 2 * sizeof(void *);
+// No single allocation is larger than 4 GiB (the library's sizes are 32-bit
+// quantities); larger requests fail cleanly instead of reaching malloc.
+constexpr std::size_t kMaxAllocation = sizeof(void *) >= 8 ? (std::size_t{1} << 32) : (std::size_t{1} << 31);
 
 }  // namespace
 
@@ -30,7 +33,7 @@ long FailAllocationAfter(long n) noexcept {
 }
 
 void *AllocateBytes(std::size_t bytes) noexcept {
-    if (!TakeAllocationTicket()) return nullptr;
+    if (!TakeAllocationTicket() || bytes > kMaxAllocation) return nullptr;
     const std::size_t rounded = (bytes + kAlignment - 1) & ~(kAlignment - 1);
     if (rounded < bytes) return nullptr;
     return std::aligned_alloc(kAlignment, rounded == 0 ? kAlignment : rounded);

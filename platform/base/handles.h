@@ -40,8 +40,8 @@ constexpr ObjectFamily FamilyOf(ObjectKind kind) {
 }
 
 // Base of every object a handle names. Derived types declare
-// `static constexpr ObjectKind kKind` (or a static `Accepts(ObjectKind)` for a
-// type that several kinds share) so that FindObject can check the kind.
+// `static constexpr ObjectKind kKind`, or, for a base several kinds share, a
+// static `Accepts(ObjectKind)`, so that FindObject can check the kind.
 class HandleObject {
 public:
     explicit HandleObject(ObjectKind kind) noexcept : kind_(kind) {}
@@ -72,12 +72,14 @@ bool DestroyObject(HANDLE handle) noexcept;
 // Number of live objects of a family.
 long LiveObjectCount(ObjectFamily family) noexcept;
 
+// A type with its own kKind matches that kind only (even if a base class
+// has an Accepts); a type without one matches what its Accepts allows.
 template <class T>
 constexpr bool KindMatches(ObjectKind kind) {
-    if constexpr (requires { T::Accepts(kind); })
-        return T::Accepts(kind);
-    else
+    if constexpr (requires { T::kKind; })
         return kind == T::kKind;
+    else
+        return T::Accepts(kind);
 }
 
 // The object a handle names when it has the kind of T, else nullptr.

@@ -1,0 +1,19 @@
+// Typed access to the region services the display library registers.
+#pragma once
+
+#include "zelt/kernel.h"
+
+namespace zelt::kernel {
+
+// Signatures of the entries the kernel itself calls.
+using RegionCopyProc = int(ZELT_API *)(RegionRecord **destination, RegionRecord *source);
+using RegionOffsetRecordProc = int(ZELT_API *)(RegionRecord *region, int dx, int dy);
+using RegionCopyOffsetProc = int(ZELT_API *)(BitmapRecord *destination, BitmapRecord *source, int dx, int dy);
+
+// The registered entry at `position` cast to its signature, or NULL.
+template <typename Proc>
+Proc RegionService(KrnRegionService position) {
+    return reinterpret_cast<Proc>(KrnGetRegionService(position));
+}
+
+}  // namespace zelt::kernel

@@ -1,0 +1,32 @@
+// Calls that work on any GDI object: DeleteObject, GetObjectType, GetObjectA.
+#include "gdi/gdi_object.h"
+
+using zelt::platform::GdiObject;
+
+extern "C" {
+
+BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+    GdiObject *object = zelt::platform::FindObject<GdiObject>(ho);
+    if (object == nullptr || !object->DeletableByDeleteObject()) return FALSE;
+    return zelt::platform::DestroyObject(ho) ? TRUE : FALSE;
+}
+
+DWORD WINAPI GetObjectType(HGDIOBJ h) {
+    const GdiObject *object = zelt::platform::FindObject<GdiObject>(h);
+    if (object == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return static_cast<DWORD>(object->Kind());
+}
+
+int WINAPI GetObjectA(HGDIOBJ h, int c, LPVOID pv) {
+    const GdiObject *object = zelt::platform::FindObject<GdiObject>(h);
+    if (object == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return object->Describe(c, pv);
+}
+
+}  // extern "C"
