@@ -30,7 +30,14 @@ struct ThreadValue {
     std::uint32_t generation = 0;
 };
 
-thread_local std::vector<ThreadValue> threadValues;
+// The calling thread's values. Constructed before the thread-detach
+// sentinel is armed, so it is destroyed after the sentinel: the modules'
+// DLL_THREAD_DETACH handlers still read and clear their slots.
+std::vector<ThreadValue> &ThreadValuesArmed() {
+    thread_local std::vector<ThreadValue> values;
+    zelt::platform::ArmThreadDetachSentinel();
+    return values;
+}
 
 bool IsAllocated(DWORD index, std::uint32_t &generation) {
     if (index >= kSlotCount) return false;
@@ -72,7 +79,7 @@ BOOL WINAPI TlsFree(DWORD dwTlsIndex) {
 }
 
 LPVOID WINAPI TlsGetValue(DWORD dwTlsIndex) {
-    zelt::platform::ArmThreadDetachSentinel();
+    std::vector<ThreadValue> &threadValues = ThreadValuesArmed();
     std::uint32_t generation;
     if (!IsAllocated(dwTlsIndex, generation)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -86,7 +93,7 @@ LPVOID WINAPI TlsGetValue(DWORD dwTlsIndex) {
 }
 
 BOOL WINAPI TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue) {
-    zelt::platform::ArmThreadDetachSentinel();
+    std::vector<ThreadValue> &threadValues = ThreadValuesArmed();
     std::uint32_t generation;
     if (!IsAllocated(dwTlsIndex, generation)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/perspective_oracle.h"
+
 #include "kernel/pixel_oracle.h"
 #include "support/leak_guard.h"
 #include "zelt/host.h"
@@ -14,27 +16,13 @@
 
 namespace {
 
+using zelt::test::Displayed;
+using zelt::test::ExchangesAxes;
+using zelt::test::Point;
+
 using namespace zelt::test;
 
 class DibTest : public LeakCheckedTest {};
-
-struct Point {
-    int x, y;
-};
-
-// Where perspective p displays stored pixel (c, r) of a w x h image.
-Point Displayed(int p, int w, int h, int c, int r) {
-    switch (p) {
-    case 1: return {w - 1 - c, r};
-    case 2: return {c, h - 1 - r};
-    case 3: return {w - 1 - c, h - 1 - r};
-    case 4: return {h - 1 - r, c};
-    case 5: return {r, c};
-    case 7: return {h - 1 - r, w - 1 - c};
-    case 8: return {r, w - 1 - c};
-    default: return {c, r};
-    }
-}
 
 int DibDepth(const Layout &layout) {
     if (layout.bits == 1) return 1;

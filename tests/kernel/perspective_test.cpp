@@ -5,30 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/perspective_oracle.h"
+
 #include "zelt/kernel.h"
 
 namespace {
 
-struct Point {
-    int x, y;
-    bool operator==(const Point &) const = default;
-};
-
-bool ExchangesAxes(int p) { return p == 4 || p == 5 || p == 7 || p == 8; }
-
-// Where perspective p displays stored pixel (c, r) of a w x h image.
-Point Displayed(int p, int w, int h, int c, int r) {
-    switch (p) {
-    case 1: return {w - 1 - c, r};
-    case 2: return {c, h - 1 - r};
-    case 3: return {w - 1 - c, h - 1 - r};
-    case 4: return {h - 1 - r, c};
-    case 5: return {r, c};
-    case 7: return {h - 1 - r, w - 1 - c};
-    case 8: return {r, w - 1 - c};
-    default: return {c, r};
-    }
-}
+using zelt::test::Displayed;
+using zelt::test::ExchangesAxes;
+using zelt::test::Point;
 
 // A picture of displayed size dw x dh stored in perspective p.
 using Image = std::vector<std::vector<int>>;  // [row][column]

@@ -142,5 +142,32 @@ TEST(ModuleAttach, RefusedAttachIsAnsweredWithDetach) {
     EXPECT_TRUE(TakeCalls().empty()) << "a refused module is not remembered";
 }
 
+
+// A module's thread-detach handler still sees what the exiting thread kept in
+// its slots, so it can free it (as the display library frees the thread's
+// settings record).
+DWORD detachSlot = TLS_OUT_OF_INDEXES;
+void *valueSeenAtDetach = nullptr;
+BOOL WINAPI SlotReadingEntry(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_THREAD_DETACH) {
+        valueSeenAtDetach = TlsGetValue(detachSlot);
+        TlsSetValue(detachSlot, nullptr);
+    }
+    return TRUE;
+}
+
+TEST(ModuleAttach, ThreadDetachHandlerStillReadsTheThreadsSlots) {
+    auto *instance = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x5C30000));
+    detachSlot = TlsAlloc();
+    ASSERT_NE(detachSlot, TLS_OUT_OF_INDEXES);
+    ASSERT_TRUE(ZeltHostAttachModule(instance, SlotReadingEntry));
+    int marker = 0;
+    std::thread worker([&] { ASSERT_TRUE(TlsSetValue(detachSlot, &marker)); });
+    worker.join();
+    EXPECT_EQ(valueSeenAtDetach, &marker);
+    ZeltHostDetachModule(instance);
+    TlsFree(detachSlot);
+}
+
 }  // namespace
 }  // namespace zelt::test

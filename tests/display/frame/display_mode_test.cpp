@@ -86,10 +86,19 @@ TEST(DisplayMode, IndexedPaintAlreadyOnLeavesTheTableAlone) {
         std::memset(settings->PaintColors, 0x5C, sizeof(settings->PaintColors));
         Z_SetDisplayMode(DISP_INDEXED_PAINT, DISP_INDEXED_PAINT);
         EXPECT_EQ(settings->PaintColors[0].rgbBlue, 0x5C);
-        // A value with the bit but a mask without it changes nothing either.
+    });
+}
+
+TEST(DisplayMode, RefillFollowsTheValueEvenWhenTheMaskLeavesTheModeAlone) {
+    // The refill is keyed to the old mode and the value, not to the mask: a
+    // caller restoring a saved mode with mask 0 still gets a clean table.
+    OnFreshThread([] {
+        DisplaySettings *settings = GetDisplaySettings();
         Z_SetDisplayMode(DISP_INDEXED_PAINT, 0);
-        Z_SetDisplayMode(0, DISP_INDEXED_PAINT);
-        EXPECT_EQ(settings->PaintColors[0].rgbBlue, 0x5C);
+        std::memset(settings->PaintColors, 0x5C, sizeof(settings->PaintColors));
+        EXPECT_EQ(Z_SetDisplayMode(0, DISP_INDEXED_PAINT), 8u);
+        EXPECT_EQ(Z_GetDisplayMode(), 8u) << "the mode itself is unchanged";
+        EXPECT_TRUE(HoldsIdentityIndexTable(*settings));
     });
 }
 

@@ -159,7 +159,7 @@ TEST_F(Lifecycle, BrushCreationIsAllOrNothing) {
             for (int phase = 0; phase < kFrameBrushCount; ++phase)
                 EXPECT_EQ(FrameBrush(phase), nullptr) << "allocation " << failedAt << " failed, phase " << phase;
         });
-    EXPECT_EQ(made, 2 * kFrameBrushCount) << "a bitmap and a brush per phase";
+    EXPECT_GE(made, 2 * kFrameBrushCount) << "at least a bitmap and a brush per phase";
     // Every failure point reports the shortage.
     for (long n = 1; n <= made; ++n) {
         ZeltHostFailAllocationAfter(n);
