@@ -113,6 +113,55 @@ ZAPI UINT ZELT_API Z_SetDisplayMode(UINT mask, UINT value);
 /* The calling thread's mode (12 for a new thread). */
 ZAPI UINT ZELT_API Z_GetDisplayMode(void);
 
+/* ---- painting ---------------------------------------------------------------------- */
+/* Paints `source` of the bitmap (stored-image coordinates; NULL: the whole
+   image) scaled onto `destination` of hdc, reading only `sourceClip` and
+   drawing only inside `destinationClip` (NULL: no extra clip). A negative
+   destination height draws upside down. rop is the GDI raster operation of
+   the transfer (SRCCOPY for a plain copy). Clips that leave nothing to draw
+   give STATUS_OK without touching the device. */
+ZAPI int ZELT_API Z_PaintDC(HDC hdc, BitmapRecord *bitmap, const RECT *source, const RECT *sourceClip,
+                            const RECT *destination, const RECT *destinationClip, DWORD rop);
+/* Like Z_PaintDC, for the band of stored rows firstRow .. firstRow +
+   |rowCount| - 1 held in the caller's buffer (BytesPerLine bytes a row, the
+   bitmap's stored order and format); the record only describes the image
+   and need not be allocated. A negative rowCount passes the rows through
+   the kernel's buffer conversion first. The buffer is unchanged on return. */
+ZAPI int ZELT_API Z_PaintDCBuffer(HDC hdc, BitmapRecord *bitmap, const RECT *source, const RECT *sourceClip,
+                                  const RECT *destination, const RECT *destinationClip, DWORD rop, void *buffer,
+                                  int firstRow, int rowCount);
+/* The palette to realise in hdc before painting the bitmap, owned by the
+   caller (DeleteObject); NULL when none is needed or it cannot be made. */
+ZAPI HPALETTE ZELT_API Z_CreatePaintPalette(HDC hdc, BitmapRecord *bitmap);
+
+/* ---- paint intensity, contrast and gamma ----------------------------------------- */
+/* Intensity and contrast range over -1000..1000 (0 neutral), gamma is in
+   hundredths (100 neutral, 0 refused). Setters rebuild the bitmap's paint
+   table when the value changes. Getters return the stored value and need a
+   valid record. */
+ZAPI int ZELT_API Z_SetPaintIntensity(BitmapRecord *bitmap, int intensity);
+ZAPI int ZELT_API Z_SetPaintContrast(BitmapRecord *bitmap, int contrast);
+ZAPI int ZELT_API Z_SetPaintGamma(BitmapRecord *bitmap, UINT gamma);
+ZAPI int ZELT_API Z_GetPaintIntensity(BitmapRecord *bitmap);
+ZAPI int ZELT_API Z_GetPaintContrast(BitmapRecord *bitmap);
+ZAPI UINT ZELT_API Z_GetPaintGamma(BitmapRecord *bitmap);
+
+/* ---- window level ------------------------------------------------------------------- */
+/* Sets the significant bit range lowBit..highBit of a deep gray image
+   (negative: 0 and BitsPerPixel - 1) and a copy of the lookup table `lut`
+   (lutLength entries, blue-green-red-0; NULL removes the table), for
+   painting only (flag 0) or painting and processing (flag 1). The record
+   need not be allocated. */
+ZAPI int ZELT_API Z_WindowLevel(BitmapRecord *bitmap, int lowBit, int highBit, RGBQUAD *lut, UINT lutLength,
+                                UINT flag);
+/* Fills a window-level table for the data values low..high (clamped to
+   minValue..maxValue), indexed by value >> lowBit. flag nonzero: black
+   below the window, a ramp from startColor to endColor inside it, white
+   above; flag 0: startColor below, a gray ramp inside, endColor above. */
+ZAPI int ZELT_API Z_WindowLevelFillLUT(RGBQUAD *lut, UINT lutLength, COLORREF startColor, COLORREF endColor,
+                                       UINT low, UINT high, UINT lowBit, UINT highBit, UINT minValue,
+                                       UINT maxValue, UINT flag);
+
 #ifdef __cplusplus
 }
 #endif

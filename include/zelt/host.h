@@ -17,6 +17,15 @@ extern "C" {
    The default screen is 1024 x 768 at 32 bits. */
 ZELT_PLATFORM_API BOOL ZeltHostConfigureScreen(int width, int height, int bitsPerPixel);
 
+/* ---- surfaces ---- */
+/* Reads a rectangle of a surface: a DC reads the surface it draws into (its
+   selected bitmap, or the screen), a bitmap its own pixels. Each pixel is
+   0x00RRGGBB, rows top to bottom. FALSE when the rectangle is not inside the
+   surface or the handle is neither a DC nor a bitmap. */
+ZELT_PLATFORM_API BOOL ZeltHostReadPixels(HGDIOBJ dcOrBitmap, int x, int y, int width, int height, DWORD *rgb);
+/* Writes the whole surface as an 8-bit RGB PNG file. */
+ZELT_PLATFORM_API BOOL ZeltHostSaveSurfacePng(HGDIOBJ dcOrBitmap, const char *path);
+
 /* Tick clock: a fixed value returned by GetTickCount until the real clock is
    switched back on. */
 ZELT_PLATFORM_API void ZeltHostSetTickCount(DWORD ticks);

@@ -405,6 +405,55 @@ KRNAPI int ZELT_API KrnConvertFromDib(BitmapRecord *bitmap, const void *header, 
    colour table and rows, STATUS_INVALID_DATA. */
 KRNAPI int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib);
 
+/* ---- paint support ------------------------------------------------------------
+   Row and band services of the paint paths. */
+/* Resamples one row by nearest neighbour: target pixel i (i < width) is
+   source column c_i, with c_0 = firstColumn and error e_0 = error; each step
+   adds `step` columns and `remainder` to the error, and one more column when
+   the error reaches `extent` (which it then loses). `source` holds the row
+   from firstColumn rounded down to its fetch unit (8 pixels for 1, 3, 5 and
+   7 bits; 4 for 2 and 6; 2 for 4 and 12; 1 otherwise), so its first pixel is
+   that column. Pixels keep the source depth; targetBytes bounds the output.
+   `enlarging` (extent >= source width) lets the kernel take a faster route. */
+KRNAPI int ZELT_API KrnResampleRow(int bitsPerPixel, DWORD targetBytes, int firstColumn, int step, int error,
+                                   int remainder, const void *source, void *target, int width, int extent,
+                                   BOOL enlarging);
+/* Turns a band of `height` DWORD-aligned rows of `width` pixels of
+   `bitsPerPixel` (1, 2, 4, 8, 16, 24 or 32) bits by 90 degrees into `turned`
+   (another buffer), which then holds `width` rows of `height` pixels with
+   zero padding. Rows count in memory order (row 0 first), the order the
+   perspective change of KrnGetPerspectiveChange is expressed in: direction 1
+   turns clockwise, turned(a, b) = band(height - 1 - b, a); direction 0
+   counter-clockwise, turned(a, b) = band(b, width - 1 - a) (row, pixel). */
+KRNAPI int ZELT_API KrnRotateBuffer(const void *band, void *turned, int direction, int width, int height,
+                                    int bitsPerPixel);
+/* Turns a band by 180 degrees: row order and pixel order reversed. */
+KRNAPI int ZELT_API KrnReverseBuffer(const void *band, void *turned, int width, int height, int bitsPerPixel);
+/* Buffer painting's conversion of a band given with a negative row count:
+   such a band holds its rows last row first (as a bottom-up decoder delivers
+   them); converted row i = rows row (rowCount - 1 - i), rowBytes bytes each
+   (the record's BytesPerLine). The buffers must not overlap. */
+KRNAPI int ZELT_API KrnConvertBufferRows(const void *rows, void *converted, int rowBytes, int rowCount);
+
+/* ---- 1-bit runs and cell thresholds ------------------------------------------ */
+/* Pixels firstColumn .. firstColumn + count - 1 of stored row `row` of a
+   1-bit image as run lengths that alternate between pixels of value 0 and
+   of value 1, starting with a run of 0 pixels (length 0 when the first
+   pixel is 1); the runs add up to count. A run longer than 65535 continues
+   after a zero-length run of the other value. bitScratch holds at least
+   (count + 15) / 8 bytes, runs at least count + 3 entries (2 * count + 6
+   bytes). Returns the number of runs (>= 1), or STATUS_BAD_PARAMETER for a
+   null pointer, an image that is not 1-bit, a bad row, or columns outside
+   0 .. Width. */
+KRNAPI int ZELT_API KrnGetRowRuns(BitmapRecord *bitmap, void *bitScratch, WORD *runs, int row, int firstColumn,
+                                  int count);
+/* Black pixels a reduced cell of `area` pixels of a scanned 1-bit image
+   must hold to be shown black: floor(sqrt(area)), the pixels a one-pixel
+   stroke crossing the cell straight leaves in it, so that thin strokes of
+   text survive any reduction while lone specks in large cells vanish. 1 for
+   areas below 1. */
+KRNAPI int ZELT_API KrnCellThreshold(int area);
+
 /* ---- fixed-point trigonometry ---------------------------------------------- */
 /* cos and sin of an angle in hundredths of degrees, times 16384, rounded to
    the nearest integer. */

@@ -363,6 +363,82 @@ WINGDIAPI UINT WINAPI GetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntrie
 WINGDIAPI UINT WINAPI SetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries,
                                         const PALETTEENTRY *pPalEntries);
 
+/* ---- palettes: realisation, nearest colours, system palette ---------------- */
+#define SYSPAL_ERROR 0
+#define SYSPAL_STATIC 1
+#define SYSPAL_NOSTATIC 2
+#define SYSPAL_NOSTATIC256 3
+
+WINGDIAPI BOOL WINAPI AnimatePalette(HPALETTE hPal, UINT iStartIndex, UINT cEntries, const PALETTEENTRY *ppe);
+WINGDIAPI BOOL WINAPI ResizePalette(HPALETTE hpal, UINT n);
+WINGDIAPI BOOL WINAPI UnrealizeObject(HGDIOBJ h);
+WINGDIAPI UINT WINAPI GetNearestPaletteIndex(HPALETTE h, COLORREF color);
+WINGDIAPI COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF color);
+WINGDIAPI UINT WINAPI RealizePalette(HDC hdc);
+WINGDIAPI BOOL WINAPI UpdateColors(HDC hdc);
+WINGDIAPI UINT WINAPI GetSystemPaletteUse(HDC hdc);
+WINGDIAPI UINT WINAPI SetSystemPaletteUse(HDC hdc, UINT use);
+WINGDIAPI UINT WINAPI GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD *prgbq);
+WINGDIAPI UINT WINAPI SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD *prgbq);
+
+/* ---- regions ---------------------------------------------------------- */
+#define ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+#define RGN_ERROR ERROR
+
+#define RGN_AND 1
+#define RGN_OR 2
+#define RGN_XOR 3
+#define RGN_DIFF 4
+#define RGN_COPY 5
+#define RGN_MIN RGN_AND
+#define RGN_MAX RGN_COPY
+
+#define ALTERNATE 1
+#define WINDING 2
+
+#define RDH_RECTANGLES 1
+
+typedef struct _RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType;
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+} RGNDATAHEADER, *PRGNDATAHEADER;
+
+typedef struct _RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+} RGNDATA, *PRGNDATA, *LPRGNDATA;
+
+WINGDIAPI HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2);
+WINGDIAPI HRGN WINAPI CreateRectRgnIndirect(const RECT *lprect);
+WINGDIAPI BOOL WINAPI SetRectRgn(HRGN hrgn, int left, int top, int right, int bottom);
+WINGDIAPI HRGN WINAPI CreateEllipticRgn(int x1, int y1, int x2, int y2);
+WINGDIAPI HRGN WINAPI CreateEllipticRgnIndirect(const RECT *lprect);
+WINGDIAPI HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h);
+WINGDIAPI HRGN WINAPI CreatePolygonRgn(const POINT *pptl, int cPoint, int iMode);
+WINGDIAPI HRGN WINAPI CreatePolyPolygonRgn(const POINT *pptl, const INT *pc, int cPoly, int iMode);
+WINGDIAPI int WINAPI CombineRgn(HRGN hrgnDst, HRGN hrgnSrc1, HRGN hrgnSrc2, int iMode);
+WINGDIAPI int WINAPI GetRgnBox(HRGN hrgn, LPRECT lprc);
+WINGDIAPI int WINAPI OffsetRgn(HRGN hrgn, int x, int y);
+WINGDIAPI BOOL WINAPI PtInRegion(HRGN hrgn, int x, int y);
+WINGDIAPI BOOL WINAPI RectInRegion(HRGN hrgn, const RECT *lprect);
+WINGDIAPI BOOL WINAPI EqualRgn(HRGN hrgn1, HRGN hrgn2);
+WINGDIAPI DWORD WINAPI GetRegionData(HRGN hrgn, DWORD nCount, LPRGNDATA lpRgnData);
+
+/* ---- clipping --------------------------------------------------------- */
+WINGDIAPI int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn);
+WINGDIAPI int WINAPI ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode);
+WINGDIAPI int WINAPI GetClipRgn(HDC hdc, HRGN hrgn);
+WINGDIAPI int WINAPI GetClipBox(HDC hdc, LPRECT lprect);
+WINGDIAPI int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+WINGDIAPI int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
+WINGDIAPI int WINAPI OffsetClipRgn(HDC hdc, int x, int y);
+
 /* ---- device contexts (the screen) -------------------------------------- */
 #define HORZSIZE 4
 #define VERTSIZE 6
@@ -387,6 +463,290 @@ WINUSERAPI HDC WINAPI GetDC(HWND hWnd);
 WINUSERAPI int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 WINGDIAPI int WINAPI GetDeviceCaps(HDC hdc, int index);
 WINGDIAPI UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
+
+/* ---- device contexts, surfaces, DIB transfer --------------------------- */
+typedef struct tagDIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    HANDLE dshSection;
+    DWORD dsOffset;
+} DIBSECTION, *LPDIBSECTION, *PDIBSECTION;
+
+#define SRCCOPY 0x00CC0020
+#define SRCPAINT 0x00EE0086
+#define SRCAND 0x008800C6
+#define SRCINVERT 0x00660046
+#define SRCERASE 0x00440328
+#define NOTSRCCOPY 0x00330008
+#define NOTSRCERASE 0x001100A6
+#define MERGECOPY 0x00C000CA
+#define MERGEPAINT 0x00BB0226
+#define PATCOPY 0x00F00021
+#define PATPAINT 0x00FB0A09
+#define PATINVERT 0x005A0049
+#define DSTINVERT 0x00550009
+#define BLACKNESS 0x00000042
+#define WHITENESS 0x00FF0062
+
+#define R2_BLACK 1
+#define R2_NOTMERGEPEN 2
+#define R2_MASKNOTPEN 3
+#define R2_NOTCOPYPEN 4
+#define R2_MASKPENNOT 5
+#define R2_NOT 6
+#define R2_XORPEN 7
+#define R2_NOTMASKPEN 8
+#define R2_MASKPEN 9
+#define R2_NOTXORPEN 10
+#define R2_NOP 11
+#define R2_MERGENOTPEN 12
+#define R2_COPYPEN 13
+#define R2_MERGEPENNOT 14
+#define R2_MERGEPEN 15
+#define R2_WHITE 16
+
+#define MM_TEXT 1
+#define MM_LOMETRIC 2
+#define MM_HIMETRIC 3
+#define MM_LOENGLISH 4
+#define MM_HIENGLISH 5
+#define MM_TWIPS 6
+#define MM_ISOTROPIC 7
+#define MM_ANISOTROPIC 8
+
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
+
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define DEFAULT_PALETTE 15
+
+#define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
+
+#define CLIPCAPS 36
+#define CURVECAPS 28
+#define LINECAPS 30
+#define POLYGONALCAPS 32
+#define TEXTCAPS 34
+#define ASPECTX 40
+#define ASPECTY 42
+#define ASPECTXY 44
+#define NUMBRUSHES 16
+#define NUMPENS 18
+#define NUMMARKERS 20
+#define NUMFONTS 22
+#define PDEVICESIZE 26
+#define DRIVERVERSION 0
+#define PHYSICALWIDTH 110
+#define PHYSICALHEIGHT 111
+#define PHYSICALOFFSETX 112
+#define PHYSICALOFFSETY 113
+#define SHADEBLENDCAPS 120
+
+WINGDIAPI HDC WINAPI CreateCompatibleDC(HDC hdc);
+WINGDIAPI BOOL WINAPI DeleteDC(HDC hdc);
+WINGDIAPI HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+WINGDIAPI HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, void **ppvBits,
+                                          HANDLE hSection, DWORD offset);
+WINGDIAPI HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
+WINGDIAPI HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd);
+WINGDIAPI HGDIOBJ WINAPI GetStockObject(int i);
+WINGDIAPI HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type);
+WINGDIAPI int WINAPI SaveDC(HDC hdc);
+WINGDIAPI BOOL WINAPI RestoreDC(HDC hdc, int nSavedDC);
+WINGDIAPI BOOL WINAPI GdiFlush(void);
+WINGDIAPI COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
+WINGDIAPI COLORREF WINAPI GetBkColor(HDC hdc);
+WINGDIAPI COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
+WINGDIAPI COLORREF WINAPI GetTextColor(HDC hdc);
+WINGDIAPI int WINAPI SetBkMode(HDC hdc, int mode);
+WINGDIAPI int WINAPI GetBkMode(HDC hdc);
+WINGDIAPI int WINAPI SetROP2(HDC hdc, int rop2);
+WINGDIAPI int WINAPI GetROP2(HDC hdc);
+WINGDIAPI BOOL WINAPI SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT lppt);
+WINGDIAPI BOOL WINAPI GetBrushOrgEx(HDC hdc, LPPOINT lppt);
+WINGDIAPI int WINAPI SetStretchBltMode(HDC hdc, int mode);
+WINGDIAPI int WINAPI GetStretchBltMode(HDC hdc);
+WINGDIAPI int WINAPI SetMapMode(HDC hdc, int iMode);
+WINGDIAPI int WINAPI GetMapMode(HDC hdc);
+WINGDIAPI BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT lppt);
+WINGDIAPI BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT lppoint);
+WINGDIAPI BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz);
+WINGDIAPI BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize);
+WINGDIAPI BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT lppt);
+WINGDIAPI BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT lppoint);
+WINGDIAPI BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE lpsz);
+WINGDIAPI BOOL WINAPI GetViewportExtEx(HDC hdc, LPSIZE lpsize);
+WINGDIAPI BOOL WINAPI LPtoDP(HDC hdc, LPPOINT lppt, int c);
+WINGDIAPI BOOL WINAPI DPtoLP(HDC hdc, LPPOINT lppt, int c);
+WINGDIAPI BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT lppt);
+WINGDIAPI COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
+WINGDIAPI COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
+WINGDIAPI int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
+                               UINT usage);
+WINGDIAPI int WINAPI SetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, const VOID *lpBits,
+                               const BITMAPINFO *lpbmi, UINT ColorUse);
+WINGDIAPI int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc, int ySrc,
+                                   int SrcWidth, int SrcHeight, const VOID *lpBits, const BITMAPINFO *lpbmi,
+                                   UINT iUsage, DWORD rop);
+
+/* ---- blits and brushes -------------------------------------------------- */
+#define BS_DIBPATTERNPT 6
+
+#define HS_HORIZONTAL 0
+#define HS_VERTICAL 1
+#define HS_FDIAGONAL 2
+#define HS_BDIAGONAL 3
+#define HS_CROSS 4
+#define HS_DIAGCROSS 5
+
+#ifndef MAKEROP4
+#define MAKEROP4(fore, back) (DWORD)((((back) << 8) & 0xFF000000) | (fore))
+#endif
+
+WINGDIAPI HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH *plbrush);
+WINGDIAPI HBRUSH WINAPI CreateDIBPatternBrushPt(const VOID *lpPackedDIB, UINT iUsage);
+WINGDIAPI HBRUSH WINAPI CreateHatchBrush(int iHatch, COLORREF color);
+WINGDIAPI BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+WINGDIAPI BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
+WINGDIAPI BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+                                 int ySrc, int wSrc, int hSrc, DWORD rop);
+WINGDIAPI LONG WINAPI GetBitmapBits(HBITMAP hbit, LONG cb, LPVOID lpvBits);
+WINGDIAPI LONG WINAPI SetBitmapBits(HBITMAP hbm, DWORD cb, const VOID *pvBits);
+
+/* ---- pens, shapes, lines, rectangle helpers, system colours ------------ */
+#define PS_SOLID 0
+#define PS_DASH 1
+#define PS_DOT 2
+#define PS_DASHDOT 3
+#define PS_DASHDOTDOT 4
+#define PS_NULL 5
+#define PS_INSIDEFRAME 6
+#define PS_STYLE_MASK 0x0000000F
+#define PS_ENDCAP_ROUND 0x00000000
+#define PS_JOIN_ROUND 0x00000000
+
+typedef struct tagLOGPEN {
+    UINT lopnStyle;
+    POINT lopnWidth;
+    COLORREF lopnColor;
+} LOGPEN, *PLOGPEN, *LPLOGPEN;
+
+#define BDR_RAISEDOUTER 0x0001
+#define BDR_SUNKENOUTER 0x0002
+#define BDR_RAISEDINNER 0x0004
+#define BDR_SUNKENINNER 0x0008
+#define BDR_OUTER (BDR_RAISEDOUTER | BDR_SUNKENOUTER)
+#define BDR_INNER (BDR_RAISEDINNER | BDR_SUNKENINNER)
+#define BDR_RAISED (BDR_RAISEDOUTER | BDR_RAISEDINNER)
+#define BDR_SUNKEN (BDR_SUNKENOUTER | BDR_SUNKENINNER)
+#define EDGE_RAISED (BDR_RAISEDOUTER | BDR_RAISEDINNER)
+#define EDGE_SUNKEN (BDR_SUNKENOUTER | BDR_SUNKENINNER)
+#define EDGE_ETCHED (BDR_SUNKENOUTER | BDR_RAISEDINNER)
+#define EDGE_BUMP (BDR_RAISEDOUTER | BDR_SUNKENINNER)
+#define BF_LEFT 0x0001
+#define BF_TOP 0x0002
+#define BF_RIGHT 0x0004
+#define BF_BOTTOM 0x0008
+#define BF_TOPLEFT (BF_TOP | BF_LEFT)
+#define BF_TOPRIGHT (BF_TOP | BF_RIGHT)
+#define BF_BOTTOMLEFT (BF_BOTTOM | BF_LEFT)
+#define BF_BOTTOMRIGHT (BF_BOTTOM | BF_RIGHT)
+#define BF_RECT (BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM)
+#define BF_MIDDLE 0x0800
+#define BF_SOFT 0x1000
+#define BF_ADJUST 0x2000
+#define BF_FLAT 0x4000
+#define BF_MONO 0x8000
+
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_BTNSHADOW 16
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_3DDKSHADOW 21
+#define COLOR_3DLIGHT 22
+#define COLOR_INFOTEXT 23
+#define COLOR_INFOBK 24
+#define COLOR_HOTLIGHT 26
+#define COLOR_GRADIENTACTIVECAPTION 27
+#define COLOR_GRADIENTINACTIVECAPTION 28
+#define COLOR_MENUHILIGHT 29
+#define COLOR_MENUBAR 30
+#define COLOR_DESKTOP COLOR_BACKGROUND
+#define COLOR_3DFACE COLOR_BTNFACE
+#define COLOR_3DSHADOW COLOR_BTNSHADOW
+#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DHILIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_BTNHILIGHT COLOR_BTNHIGHLIGHT
+
+WINGDIAPI HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
+WINGDIAPI HPEN WINAPI CreatePenIndirect(const LOGPEN *plpen);
+WINGDIAPI BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt);
+WINGDIAPI BOOL WINAPI LineTo(HDC hdc, int x, int y);
+WINGDIAPI BOOL WINAPI Polyline(HDC hdc, const POINT *apt, int cpt);
+WINGDIAPI BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt);
+WINGDIAPI BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
+WINGDIAPI BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom);
+WINGDIAPI BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height);
+WINGDIAPI BOOL WINAPI FillRgn(HDC hdc, HRGN hrgn, HBRUSH hbr);
+WINGDIAPI BOOL WINAPI FrameRgn(HDC hdc, HRGN hrgn, HBRUSH hbr, int w, int h);
+WINGDIAPI BOOL WINAPI PaintRgn(HDC hdc, HRGN hrgn);
+WINGDIAPI BOOL WINAPI InvertRgn(HDC hdc, HRGN hrgn);
+
+WINUSERAPI int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+WINUSERAPI int WINAPI FrameRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+WINUSERAPI BOOL WINAPI InvertRect(HDC hDC, const RECT *lprc);
+WINUSERAPI BOOL WINAPI DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
+WINUSERAPI DWORD WINAPI GetSysColor(int nIndex);
+WINUSERAPI BOOL WINAPI SetSysColors(int cElements, const INT *lpaElements, const COLORREF *lpaRgbValues);
+WINUSERAPI HBRUSH WINAPI GetSysColorBrush(int nIndex);
+
+WINUSERAPI BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom);
+WINUSERAPI BOOL WINAPI SetRectEmpty(LPRECT lprc);
+WINUSERAPI BOOL WINAPI CopyRect(LPRECT lprcDst, const RECT *lprcSrc);
+WINUSERAPI BOOL WINAPI InflateRect(LPRECT lprc, int dx, int dy);
+WINUSERAPI BOOL WINAPI OffsetRect(LPRECT lprc, int dx, int dy);
+WINUSERAPI BOOL WINAPI IntersectRect(LPRECT lprcDst, const RECT *lprcSrc1, const RECT *lprcSrc2);
+WINUSERAPI BOOL WINAPI UnionRect(LPRECT lprcDst, const RECT *lprcSrc1, const RECT *lprcSrc2);
+WINUSERAPI BOOL WINAPI SubtractRect(LPRECT lprcDst, const RECT *lprcSrc1, const RECT *lprcSrc2);
+WINUSERAPI BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
+WINUSERAPI BOOL WINAPI IsRectEmpty(const RECT *lprc);
+WINUSERAPI BOOL WINAPI PtInRect(const RECT *lprc, POINT pt);
 
 #ifdef __cplusplus
 }

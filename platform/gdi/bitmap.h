@@ -1,10 +1,13 @@
-// Device-dependent bitmaps: width, height, bits per pixel and the pixel rows,
-// each row WORD-aligned with the leftmost pixel in the most significant bits,
-// as CreateBitmap takes them.
+// Bitmaps: device-dependent bitmaps (rows WORD-aligned, top row first, the
+// leftmost pixel in the most significant bits, as CreateBitmap takes them)
+// and DIB sections (DWORD-aligned rows in the caller's orientation, a colour
+// table, pixels the caller addresses directly). Both are drawn through the
+// surface they describe.
 #pragma once
 
 #include "base/allocator.h"
 #include "gdi/gdi_object.h"
+#include "gdi/surface.h"
 
 namespace zelt::platform {
 
@@ -13,10 +16,17 @@ public:
     static constexpr ObjectKind kKind = ObjectKind::Bitmap;
     BitmapObject() noexcept : GdiObject(kKind) {}
 
-    // Sets the format and zero pixels; false when the pixels cannot be
-    // allocated.
+    // A DDB of that format with zero pixels; false when the pixels cannot be
+    // allocated. 1 bpp is monochrome; 4 and 8 bpp use the VGA and default
+    // tables; 16 bpp is 5-6-5.
     [[nodiscard]] bool Init(LONG width, LONG height, WORD bitsPixel) noexcept;
-    // A copy of another bitmap's format and pixels.
+    // A DIB section: `height` negative for top-down, `format` one of the
+    // DIB formats, `table` of `tableCount` entries (indexed formats; the
+    // rest of the 2^bpp entries are black). Pixels start zero.
+    [[nodiscard]] bool InitDibSection(LONG width, LONG height, PixelFormatId format, const RGBQUAD *table,
+                                      int tableCount) noexcept;
+    // A copy of another bitmap's format and pixels (as a DDB of the same
+    // layout).
     [[nodiscard]] bool CopyFrom(const BitmapObject &other) noexcept;
 
     LONG Width() const noexcept { return width_; }
@@ -27,7 +37,17 @@ public:
     const unsigned char *Bits() const noexcept { return bits_.Data(); }
     std::size_t BitsSize() const noexcept { return bits_.Size(); }
 
+    bool IsDibSection() const noexcept { return dibSection_; }
+    bool IsMonochromeDdb() const noexcept { return surface_.Format() == PixelFormatId::Mono; }
+    // Negative for a top-down DIB section.
+    LONG DibHeight() const noexcept { return dibHeight_; }
+    Surface &GetSurface() noexcept { return surface_; }
+    const Surface &GetSurface() const noexcept { return surface_; }
+    // The BI_BITFIELDS masks of 16- and 32-bpp formats (zeros otherwise).
+    void Masks(DWORD masks[3]) const noexcept;
+
     BITMAP Info() const noexcept;
+    DIBSECTION SectionInfo() const noexcept;
     int Describe(int size, void *buffer) const override;
 
     // Row size in bytes of a device-dependent bitmap.
@@ -40,7 +60,13 @@ private:
     LONG height_ = 0;
     WORD bitsPixel_ = 1;
     LONG widthBytes_ = 0;
+    bool dibSection_ = false;
+    LONG dibHeight_ = 0;
     ByteBuffer bits_;
+    Surface surface_;
 };
+
+// Format of a DDB of that depth.
+PixelFormatId DdbFormat(int bitsPixel) noexcept;
 
 }  // namespace zelt::platform

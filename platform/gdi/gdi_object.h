@@ -20,6 +20,14 @@ public:
     virtual bool DeletableByDeleteObject() const { return true; }
 
     static constexpr bool Accepts(ObjectKind kind) { return FamilyOf(kind) == ObjectFamily::Gdi; }
+
+    // ---- selection into DCs (dc.cpp keeps these) ----
+    // Stock objects survive DeleteObject (which still reports success).
+    bool stock = false;
+    // DCs this object is selected into; DeleteObject of a selected object
+    // waits until the last of them lets it go.
+    int selections = 0;
+    bool deletePending = false;
 };
 
 // Describe() helper for a fixed-size record.

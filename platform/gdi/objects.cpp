@@ -8,6 +8,14 @@ extern "C" {
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     GdiObject *object = zelt::platform::FindObject<GdiObject>(ho);
     if (object == nullptr || !object->DeletableByDeleteObject()) return FALSE;
+    // Stock objects stay; the call still succeeds.
+    if (object->stock) return TRUE;
+    // A bitmap or brush selected into a DC goes when the last DC lets it go
+    // (a palette goes at once; DCs fall back to the default palette).
+    if (object->selections > 0 && object->Kind() != zelt::platform::ObjectKind::Palette) {
+        object->deletePending = true;
+        return TRUE;
+    }
     return zelt::platform::DestroyObject(ho) ? TRUE : FALSE;
 }
 

@@ -4,6 +4,10 @@
 #include <atomic>
 #include <cmath>
 
+#include "base/allocator.h"
+#include "gdi/dc.h"
+#include "gdi/surface.h"
+#include "gdi/system_palette.h"
 #include "zelt/host.h"
 
 namespace zelt::platform {
@@ -26,9 +30,55 @@ constexpr int kLogPixels = 96;
 // palette device.
 constexpr int kRasterCaps = 0xBE99;
 
+// The screen's pixels: made at load and on every reconfiguration.
+struct ScreenPixels {
+    ByteBuffer bits;
+    Surface surface;
+};
+
+ScreenPixels &Pixels() {
+    static ScreenPixels *pixels = new ScreenPixels;  // never destroyed
+    return *pixels;
+}
+
 bool IsPaletteDevice(const ScreenFormat &screen) { return screen.bitsPixel == 8; }
 
 int Millimetres(int pixels) { return static_cast<int>(std::lround(pixels * 25.4 / kLogPixels)); }
+
+// Lays out a top-down surface of the format in `pixels`; false when the
+// pixels cannot be allocated (the previous surface is kept).
+bool BuildScreen(ScreenPixels &pixels, const ScreenFormat &format) {
+    const std::int64_t rowBytes = DibRowBytes(format.width, format.bitsPixel);
+    ByteBuffer fresh;
+    if (!fresh.Reset(static_cast<std::size_t>(rowBytes * format.height))) return false;
+    pixels.bits = std::move(fresh);
+    PixelFormatId id = PixelFormatId::Bgrx32;
+    switch (format.bitsPixel) {
+        case 1: id = PixelFormatId::Mono; break;
+        case 4: id = PixelFormatId::Index4; break;
+        case 8: id = PixelFormatId::Index8; break;
+        case 16: id = PixelFormatId::Rgb565; break;
+        case 24: id = PixelFormatId::Bgr24; break;
+        default: break;
+    }
+    pixels.surface = Surface{};
+    DescribeSurface(pixels.surface, id, format.width, -format.height, pixels.bits.Data(), rowBytes);
+    if (id == PixelFormatId::Index4) {
+        std::copy(std::begin(kVgaTable), std::end(kVgaTable), pixels.surface.table);
+        pixels.surface.tableSize = 16;
+    } else if (id == PixelFormatId::Index8) {
+        // The system palette: static colours at both ends, black between
+        // until a palette is realised.
+        for (int i = 0; i < 256; ++i) pixels.surface.table[i] = RGBQUAD{0, 0, 0, 0};
+        for (int i = 0; i < 10; ++i) {
+            const PALETTEENTRY &low = kStaticColours[i], &high = kStaticColours[10 + i];
+            pixels.surface.table[i] = RGBQUAD{low.peBlue, low.peGreen, low.peRed, 0};
+            pixels.surface.table[246 + i] = RGBQUAD{high.peBlue, high.peGreen, high.peRed, 0};
+        }
+        pixels.surface.tableSize = 256;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -39,6 +89,17 @@ const PALETTEENTRY kStaticColours[20] = {
     {0x80, 0x80, 0x80, 0}, {0xFF, 0x00, 0x00, 0}, {0x00, 0xFF, 0x00, 0}, {0xFF, 0xFF, 0x00, 0},
     {0x00, 0x00, 0xFF, 0}, {0xFF, 0x00, 0xFF, 0}, {0x00, 0xFF, 0xFF, 0}, {0xFF, 0xFF, 0xFF, 0},
 };
+
+Surface &ScreenSurface() noexcept {
+    ScreenPixels &pixels = Pixels();
+    if (pixels.surface.ops == nullptr) (void)BuildScreen(pixels, CurrentScreen());
+    return pixels.surface;
+}
+
+namespace {
+// The default screen exists from load on, so that no GetDC has to make it.
+[[maybe_unused]] Surface &kScreenAtLoad = ScreenSurface();
+}  // namespace
 
 ScreenFormat CurrentScreen() noexcept {
     const std::uint64_t value = Packed().value.load(std::memory_order_acquire);
@@ -66,6 +127,10 @@ int ScreenDeviceCaps(int index) noexcept {
         case COLORRES: return palette ? 18 : 24;
         case LOGPIXELSX:
         case LOGPIXELSY: return kLogPixels;
+        case ASPECTX:
+        case ASPECTY: return 36;
+        case ASPECTXY: return 51;
+        case CLIPCAPS: return 1;
         default: return 0;
     }
 }
@@ -80,8 +145,11 @@ BOOL ZeltHostConfigureScreen(int width, int height, int bitsPerPixel) {
     static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
     if (std::find(std::begin(kDepths), std::end(kDepths), bitsPerPixel) == std::end(kDepths)) return FALSE;
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return FALSE;
+    if (!BuildScreen(Pixels(), ScreenFormat{width, height, bitsPerPixel})) return FALSE;
     Packed().value.store((std::uint64_t(width) << 32) | (std::uint64_t(height) << 8) | std::uint64_t(bitsPerPixel),
                          std::memory_order_release);
+    // A new screen starts with a fresh system palette.
+    ResetSystemPalette();
     return TRUE;
 }
 
@@ -91,40 +159,22 @@ HDC WINAPI GetDC(HWND hWnd) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    HANDLE handle = CreateObject<ScreenDc>(nullptr);
-    if (handle == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    DcObject *dc = nullptr;
+    HANDLE handle = CreateObject<DcObject>(&dc, false);
+    if (handle == nullptr || !dc->Init()) {
+        if (handle != nullptr) DestroyObject(handle);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     return static_cast<HDC>(handle);
 }
 
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
-    if (FindObject<ScreenDc>(hDC) == nullptr) return 0;
+    DcObject *dc = FindDc(hDC);
+    if (dc == nullptr || dc->IsMemory()) return 0;
     return DestroyObject(hDC) ? 1 : 0;
 }
 
-int WINAPI GetDeviceCaps(HDC hdc, int index) {
-    if (FindObject<ScreenDc>(hdc) == nullptr) return 0;
-    return ScreenDeviceCaps(index);
-}
-
-UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries) {
-    if (FindObject<ScreenDc>(hdc) == nullptr) return 0;
-    if (!IsPaletteDevice(CurrentScreen())) return 0;
-    constexpr UINT kSize = 256;
-    if (pPalEntries == nullptr) return kSize;
-    if (iStart >= kSize) return 0;
-    const UINT count = std::min(cEntries, kSize - iStart);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT index = iStart + i;
-        // Entries between the static colours are black until a palette is
-        // realised into them.
-        if (index < 10)
-            pPalEntries[i] = kStaticColours[index];
-        else if (index >= kSize - 10)
-            pPalEntries[i] = kStaticColours[index - (kSize - 20)];
-        else
-            pPalEntries[i] = PALETTEENTRY{0, 0, 0, 0};
-    }
-    return count;
-}
+// GetSystemPaletteEntries lives with the system palette (system_palette.cpp).
 
 }  // extern "C"

@@ -22,12 +22,9 @@ int ScreenDeviceCaps(int index) noexcept;
 // the last 10 at 246..255.
 extern const PALETTEENTRY kStaticColours[20];
 
-// A DC on the whole screen (GetDC(NULL)); freed by ReleaseDC.
-class ScreenDc final : public GdiObject {
-public:
-    static constexpr ObjectKind kKind = ObjectKind::Dc;
-    ScreenDc() noexcept : GdiObject(kKind) {}
-    bool DeletableByDeleteObject() const override { return false; }
-};
+struct Surface;
+// The screen's pixels, of the configured size and depth. Valid until the
+// next ZeltHostConfigureScreen.
+Surface &ScreenSurface() noexcept;
 
 }  // namespace zelt::platform

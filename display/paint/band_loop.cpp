@@ -1,0 +1,169 @@
+#include "paint/band_loop.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace paint_band {
+namespace {
+
+using paint_geometry::AxisWalk;
+using paint_geometry::PaintGeometry;
+
+// Where the lines of the visible area lie and how band rows follow them.
+struct LineLayout {
+    TurnGeometry turn{};
+    int width = 0;   // pixels per band row
+    int lines = 0;   // band rows in all
+    std::int64_t pixelT0 = 0;  // anchor distance of band pixel 0
+    std::int64_t pixelExtent = 0;
+    std::int64_t lineExtent = 0;
+};
+
+LineLayout LayoutFor(const PaintGeometry &g) {
+    LineLayout layout;
+    layout.turn = TurnFor(g.angle);
+    const RECT &v = g.visible;
+    if (layout.turn.linesAreColumns) {
+        layout.width = g.VisibleHeight();
+        layout.lines = g.VisibleWidth();
+        layout.pixelT0 = g.TOfRow(layout.turn.pixelDir > 0 ? v.bottom - 1 : v.top);
+        layout.pixelExtent = g.dstH;
+        layout.lineExtent = g.dstW;
+    } else {
+        layout.width = g.VisibleWidth();
+        layout.lines = g.VisibleHeight();
+        layout.pixelT0 = g.TOfColumn(layout.turn.pixelDir > 0 ? v.left : v.right - 1);
+        layout.pixelExtent = g.dstW;
+        layout.lineExtent = g.dstH;
+    }
+    return layout;
+}
+
+// Anchor distance of band row j of a band whose lines start at `first`
+// (the band's bottom row, or its leftmost column) and hold `count` lines.
+std::int64_t LineT(const PaintGeometry &g, const LineLayout &layout, int first, int count, int j) {
+    if (layout.turn.linesAreColumns) {
+        const int x = layout.turn.lineDir > 0 ? first + j : first + count - 1 - j;
+        return g.TOfColumn(x);
+    }
+    const int y = layout.turn.lineDir > 0 ? first - j : first - count + 1 + j;
+    return g.TOfRow(y);
+}
+
+// A dither phase that is the same for a destination pixel however the
+// paint is cut into pieces: the distance from the edge the walk starts at.
+int Phase(std::int64_t t, int dir, std::int64_t extent) {
+    return static_cast<int>(dir > 0 ? t : extent - 1 - t);
+}
+
+}  // namespace
+
+int FetchSpan(const BandJob &job, int row, int column, std::size_t bytes, BYTE *into) {
+    const BitmapRecord *bitmap = job.bitmap;
+    if (job.rowBuffer != nullptr) {
+        // Rows outside the caller's band are held at its edges.
+        const int clamped = std::clamp(row, job.bufferFirstRow, job.bufferFirstRow + std::max(job.bufferRows, 1) - 1);
+        const std::size_t offset = static_cast<std::size_t>(clamped - job.bufferFirstRow) * bitmap->BytesPerLine +
+                                   static_cast<std::size_t>(column) * bitmap->BitsPerPixel / 8;
+        const std::size_t available = static_cast<std::size_t>(bitmap->BytesPerLine) -
+                                      static_cast<std::size_t>(column) * bitmap->BitsPerPixel / 8;
+        std::memcpy(into, job.rowBuffer + offset, std::min(bytes, available));
+        return STATUS_OK;
+    }
+    const int copied = KrnGetBitmapRowCol(job.bitmap, into, row, column, static_cast<DWORD>(bytes));
+    return copied < 0 ? copied : STATUS_OK;
+}
+
+int PaintBands(const BandJob &job) {
+    const PaintGeometry &g = *job.geometry;
+    const RowFormat &format = *job.format;
+    BitmapRecord *bitmap = job.bitmap;
+    const int bits = bitmap->BitsPerPixel;
+    const LineLayout layout = LayoutFor(g);
+    // The band pixels walk the stored columns upwards; the turn the
+    // perspective needs guarantees it.
+    if (g.column.fromColumns == layout.turn.linesAreColumns || g.column.sign != layout.turn.pixelDir)
+        return STATUS_BAD_PARAMETER;
+
+    const int width = layout.width;
+    const AxisWalk walk = paint_geometry::WalkFrom(g.column, layout.pixelT0, layout.turn.pixelDir);
+    const std::int64_t lastColumn = g.column.At(layout.pixelT0 + layout.turn.pixelDir * std::int64_t{width - 1});
+    if (walk.first < 0 || lastColumn >= g.storedWidth || lastColumn < walk.first) return STATUS_BAD_PARAMETER;
+    const int spanStart = walk.first - walk.first % FetchUnit(bits);
+    const std::size_t spanBytes = SpanBytes(bits, static_cast<std::size_t>(lastColumn + 1 - spanStart));
+    const bool enlarging = g.column.num <= g.column.den;
+
+    const std::size_t stride = Stride(format.bandBits, static_cast<std::size_t>(width));
+    int bandRows = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(layout.lines),
+                                                          std::max<std::size_t>(1, kMaxBandBytes / stride)));
+    if (job.columnBandsByEight && layout.turn.linesAreColumns && bandRows > 8 && bandRows < layout.lines)
+        bandRows -= bandRows % 8;
+
+    const std::size_t scaledBytes = Stride(bits, static_cast<std::size_t>(width));
+    Block fetch = Allocate(spanBytes + 4);
+    Block scaled = Allocate(scaledBytes);
+    Block band = Allocate((static_cast<std::size_t>(bandRows) + 1) * stride);
+    const bool diffusing = !(job.displayMode & DISP_CONVERTER_ALT);
+    Block errors = diffusing ? Allocate(12 * static_cast<std::size_t>(width), true) : Block();
+    SetBandSize(job.info, layout.turn.linesAreColumns, width, bandRows);
+    Block turned = Allocate(static_cast<std::size_t>(job.info->bmiHeader.biSizeImage) + 1);
+    if (!fetch || !scaled || !band || (diffusing && !errors) || !turned) return STATUS_NO_MEMORY;
+
+    int *errorSlots = reinterpret_cast<int *>(errors.get());
+    const int phaseX = job.sourcePhases ? walk.first : Phase(layout.pixelT0, layout.turn.pixelDir, layout.pixelExtent);
+    int lastRow = -1;
+    bool firstConversion = true;
+    int status = STATUS_OK;
+    const RECT &v = g.visible;
+    int done = 0;
+    while (done < layout.lines && status == STATUS_OK) {
+        const int count = std::min(bandRows, layout.lines - done);
+        // First line of the band: its bottom row, or its leftmost column.
+        const int first = layout.turn.linesAreColumns ? v.left + done : v.bottom - 1 - done;
+        for (int j = 0; j < count && status == STATUS_OK; ++j) {
+            const std::int64_t t = LineT(g, layout, first, count, j);
+            const int row = static_cast<int>(std::clamp<std::int64_t>(g.row.At(t), 0, g.storedHeight - 1));
+            BYTE *bandRow = band.get() + stride * static_cast<std::size_t>(j);
+            if (row != lastRow) {
+                status = FetchSpan(job, row, spanStart, spanBytes, fetch.get());
+                if (status != STATUS_OK) break;
+                status = KrnResampleRow(bits, static_cast<DWORD>(scaledBytes), walk.first, walk.step, walk.error,
+                                        walk.remainder, fetch.get(), scaled.get(), width, walk.extent, enlarging);
+                if (status != STATUS_OK) break;
+                lastRow = row;
+            }
+            switch (format.mode) {
+                case PAINTMODE_CONVERT:
+                    format.direct(bandRow, scaled.get(), bitmap, 0, width);
+                    break;
+                case PAINTMODE_REDUCE: {
+                    const int phaseY = job.sourcePhases ? row : Phase(t, layout.turn.lineDir, layout.lineExtent);
+                    // The first conversion of a paint only seeds the error buffer.
+                    const int passes = firstConversion ? 2 : 1;
+                    for (int pass = 0; pass < passes; ++pass)
+                        format.reduce(bandRow, scaled.get(), bitmap, 0, width, phaseX, phaseY, errorSlots,
+                                      format.sourcePalette);
+                    firstConversion = false;
+                    break;
+                }
+                default:
+                    std::memcpy(bandRow, scaled.get(), stride);
+                    break;
+            }
+        }
+        if (status != STATUS_OK) break;
+        const int filled = count;
+        SetBandSize(job.info, layout.turn.linesAreColumns, width, filled);
+        BYTE *bitsToSend = const_cast<BYTE *>(TurnBand(g.angle, band.get(), turned.get(), width, filled, format.bandBits));
+        ApplyPaintLut(bitmap, format.bandBits, bitsToSend, job.info->bmiHeader.biSizeImage);
+        if (layout.turn.linesAreColumns)
+            status = SendBand(job.hdc, first, v.top, filled, width, 0, bitsToSend, job.info, job.usage, job.rop);
+        else
+            status = SendBand(job.hdc, v.left, first - filled + 1, width, filled, 0, bitsToSend, job.info, job.usage,
+                              job.rop);
+        done += filled;
+    }
+    return status;
+}
+
+}  // namespace paint_band

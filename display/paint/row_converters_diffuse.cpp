@@ -1,0 +1,42 @@
+// Error-diffusion reducing converters: 40 functions, one per (source depth,
+// device depth), each a source reader joined with a quantizer.
+#include "paint/row_converters.h"
+#include "paint/row_converters_reduce.h"
+
+namespace {
+
+using namespace paint_reduce;
+
+template <int SrcBits, int DeviceBits>
+void DiffuseConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, int xStart, int xEnd, int /*phaseX*/,
+                      int /*phaseY*/, int *errors, const RGBQUAD *palette) {
+    if (xEnd <= xStart) return;
+    const int count = xEnd - xStart;
+    const BYTE *lut = bitmap->PaintLut;
+    // The palette choice follows the thread's mode at every call.
+    const PaletteTables *tables = nullptr;
+    if constexpr (DeviceBits == 8)
+        tables = (CurrentDisplayMode() & DISP_FIXED_PALETTE) != 0 ? &kCubeTables : &kRgb332Tables;
+    paint_pixels::VisitSourceReader<SrcBits>(*bitmap, src, palette, [&](const auto &reader) {
+        if constexpr (DeviceBits == 1)
+            DiffuseRow(dst, reader, Diffuse1{lut}, xStart, count, errors);
+        else if constexpr (DeviceBits == 4)
+            DiffuseRow(dst, reader, Diffuse4{lut}, xStart, count, errors);
+        else
+            DiffuseRow(dst, reader, Diffuse8{lut, tables}, xStart, count, errors);
+    });
+}
+
+template <int DeviceBits>
+constexpr std::array<RowConverter, kReducibleDepths.size()> DiffusionRow() {
+    return {DeviceBits == 8 ? &DiffuseConverter<1, 8> : nullptr,
+            &DiffuseConverter<2, DeviceBits>,  &DiffuseConverter<3, DeviceBits>,  &DiffuseConverter<4, DeviceBits>,
+            &DiffuseConverter<5, DeviceBits>,  &DiffuseConverter<6, DeviceBits>,  &DiffuseConverter<7, DeviceBits>,
+            &DiffuseConverter<8, DeviceBits>,  &DiffuseConverter<12, DeviceBits>, &DiffuseConverter<16, DeviceBits>,
+            &DiffuseConverter<24, DeviceBits>, &DiffuseConverter<32, DeviceBits>, &DiffuseConverter<48, DeviceBits>,
+            &DiffuseConverter<64, DeviceBits>};
+}
+
+}  // namespace
+
+extern const ConverterTable kDiffusionConverters = {DiffusionRow<1>(), DiffusionRow<4>(), DiffusionRow<8>()};

@@ -1,0 +1,54 @@
+// MoveToEx, LineTo and Polyline. Positions are kept in logical units; the
+// pixels are those of the device end points.
+#include "gdi/draw_paint.h"
+#include "gdi/draw_raster.h"
+
+using namespace zelt::platform;
+
+namespace {
+
+// Draws the open path through `count` device points: a cosmetic pen leaves
+// out the last point, a geometric pen covers it with its round cap.
+bool DrawPath(DcObject &dc, const POINT *device, int count) {
+    const DevicePen pen = PenOf(dc);
+    if (pen.null || count < 2) return true;
+    SpanCollector path;
+    for (int i = 0; i + 1 < count; ++i) AddCosmeticLine(device[i], device[i + 1], path);
+    if (pen.width <= 1) return PaintWithPen(dc, path.Finish(), pen.colour);
+    path.AddPixel(device[count - 1].x, device[count - 1].y);
+    return PaintWithPen(dc, StrokeWithTip(path.Finish(), PenTip(pen.width)), pen.colour);
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    if (lppt != nullptr) *lppt = dc->State().currentPos;
+    dc->State().currentPos = POINT{x, y};
+    return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    const POINT ends[2] = {dc->ToDevice(dc->State().currentPos), dc->ToDevice(POINT{x, y})};
+    const BOOL drawn = GuardedDraw([&] { return DrawPath(*dc, ends, 2); });
+    // The position moves even when nothing could be drawn.
+    dc->State().currentPos = POINT{x, y};
+    return drawn;
+}
+
+BOOL WINAPI Polyline(HDC hdc, const POINT *apt, int cpt) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr || apt == nullptr || cpt < 2) return FALSE;
+    return GuardedDraw([&] {
+        std::vector<POINT> device(apt, apt + cpt);
+        for (POINT &p : device) p = dc->ToDevice(p);
+        return DrawPath(*dc, device.data(), cpt);
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,84 @@
+#include "gdi/draw_paint.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gdi/brush_pattern.h"
+#include "gdi/pen.h"
+
+namespace zelt::platform {
+
+DevicePen PenOf(const DcObject &dc) noexcept {
+    DevicePen pen;
+    const PenObject *object = FindObject<PenObject>(dc.State().pen);
+    if (object == nullptr || object->IsNull()) return pen;
+    pen.null = false;
+    pen.colour = object->Color();
+    pen.width = object->Width() <= 1 ? 1 : std::max(1, DeviceLength(dc, object->Width()));
+    pen.insideFrame = object->Style() == PS_INSIDEFRAME;
+    return pen;
+}
+
+RECT FigureBox(const RECT &box, const DevicePen &pen) noexcept {
+    if (pen.null || !pen.insideFrame || pen.width <= 1) return box;
+    const LONG before = pen.width / 2, after = (pen.width - 1) / 2;
+    RECT inside{box.left + before, box.top + before, box.right - after, box.bottom - after};
+    // A box narrower than the pen keeps its centre.
+    if (inside.left > inside.right) inside.left = inside.right = (box.left + box.right) / 2;
+    if (inside.top > inside.bottom) inside.top = inside.bottom = (box.top + box.bottom) / 2;
+    return inside;
+}
+
+int DeviceLength(const DcObject &dc, int logical) noexcept {
+    const DcState &s = dc.State();
+    if (s.windowExt.cx == s.viewportExt.cx || s.windowExt.cx == 0) return logical;
+    const double scale = std::fabs(static_cast<double>(s.viewportExt.cx) / s.windowExt.cx);
+    return static_cast<int>(std::lround(logical * scale));
+}
+
+RECT DeviceBox(const DcObject &dc, int left, int top, int right, int bottom) noexcept {
+    return dc.ToDeviceRect(RECT{left, top, right, bottom});
+}
+
+namespace {
+
+RegionData Drawable(const DcObject &dc, const RegionData &area) {
+    return RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+}
+
+}  // namespace
+
+bool PaintWithColor(DcObject &dc, const RegionData &area, COLORREF colour, int rop2) {
+    if (area.Empty()) return true;
+    const RegionData visible = Drawable(dc, area);
+    return visible.Empty() || FillRectsWithColor(dc, visible, colour, rop2);
+}
+
+bool PaintWithPen(DcObject &dc, const RegionData &area, COLORREF colour) {
+    return PaintWithColor(dc, area, colour, dc.State().rop2);
+}
+
+bool PaintWithBrush(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3) {
+    if (area.Empty()) return true;
+    const RegionData visible = Drawable(dc, area);
+    return visible.Empty() || FillRectsWithBrush(dc, visible, brush, rop3);
+}
+
+RegionData RegionToDevice(const DcObject &dc, const RegionData &logical) {
+    const DcState &s = dc.State();
+    if (s.windowExt.cx == s.viewportExt.cx && s.windowExt.cy == s.viewportExt.cy) {
+        // Unscaled: a plain move.
+        const POINT origin = dc.ToDevice(POINT{0, 0});
+        RegionData moved = logical;
+        moved.Offset(origin.x, origin.y);
+        return moved;
+    }
+    // A scaled mapping: each rectangle on its own.
+    RegionData device;
+    logical.ForEachRect([&](const RECT &rect) {
+        device = RegionData::Combine(device, RegionData::FromRect(dc.ToDeviceRect(rect)), RGN_OR);
+    });
+    return device;
+}
+
+}  // namespace zelt::platform

@@ -1,0 +1,167 @@
+#include "gdi/draw_raster.h"
+
+#include <algorithm>
+
+#include "gdi/region_shapes.h"
+
+namespace zelt::platform {
+
+RegionData SpanCollector::Finish() {
+    std::sort(spans_.begin(), spans_.end(), [](const RowSpan &a, const RowSpan &b) {
+        return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
+    });
+    RegionBuilder builder;
+    std::size_t i = 0;
+    while (i < spans_.size()) {
+        const LONG y = spans_[i].y;
+        builder.BeginBand(y, y + 1);
+        // The builder merges spans that touch or overlap once sorted by x0.
+        for (; i < spans_.size() && spans_[i].y == y; ++i) builder.AddSpan(spans_[i].x0, spans_[i].x1);
+        builder.EndBand();
+    }
+    spans_.clear();
+    return builder.Finish();
+}
+
+void AddCosmeticLine(POINT from, POINT to, SpanCollector &out) {
+    ForEachLinePixel(from, to, [&out](LONG x, LONG y) { out.AddPixel(x, y); });
+}
+
+RegionData PenTip(int width) {
+    // Pixels whose centre lies inside the circle of diameter `width` around
+    // the tip's centre, in doubled units so even widths stay integral; the
+    // bound leaves out exactly the corner pixels of widths 3 to 5.
+    const LONG before = width / 2, after = (width - 1) / 2;
+    const long long centre2 = after - before;  // twice the centre's offset
+    const long long limit = static_cast<long long>(width) * width - 2;
+    SpanCollector out;
+    for (LONG dy = -before; dy <= after; ++dy) {
+        const long long ey = 2 * dy - centre2;
+        LONG x0 = 0, x1 = -1;
+        for (LONG dx = -before; dx <= after; ++dx) {
+            const long long ex = 2 * dx - centre2;
+            if (ex * ex + ey * ey > limit) continue;
+            if (x1 < x0) x0 = dx;
+            x1 = dx;
+        }
+        out.AddSpan(dy, x0, x1 + 1);
+    }
+    return out.Finish();
+}
+
+RegionData StrokeWithTip(const RegionData &path, const RegionData &tip) {
+    // Each row of the tip is one span, so a path span [x0, x1) under tip row
+    // (dy, [a, b)) covers exactly [x0 + a, x1 - 1 + b) on row y + dy.
+    SpanCollector out;
+    out.Reserve(path.RectCount() * static_cast<std::size_t>(tip.Bounds().bottom - tip.Bounds().top));
+    path.ForEachRect([&](const RECT &p) {
+        tip.ForEachRect([&](const RECT &t) {
+            for (LONG y = p.top; y < p.bottom; ++y)
+                for (LONG dy = t.top; dy < t.bottom; ++dy) out.AddSpan(y + dy, p.left + t.left, p.right - 1 + t.right);
+        });
+    });
+    return out.Finish();
+}
+
+RectangleParts RectangleShape(const RECT &box, int penWidth) {
+    const LONG l = box.left, t = box.top, r = box.right, b = box.bottom;
+    RectangleParts parts;
+    if (penWidth <= 0) {
+        // Without a pen the brush stops one pixel short each way.
+        parts.interior = RECT{l, t, r - 1, b - 1};
+        return parts;
+    }
+    SpanCollector out;
+    if (penWidth == 1) {
+        // The four sides as cosmetic lines, each end excluded and covered
+        // by the next side.
+        const POINT corners[5] = {{r - 1, b - 1}, {l, b - 1}, {l, t}, {r - 1, t}, {r - 1, b - 1}};
+        for (int i = 0; i < 4; ++i) AddCosmeticLine(corners[i], corners[i + 1], out);
+        parts.outline = out.Finish();
+        parts.interior = RECT{l + 1, t + 1, r - 1, b - 1};
+        return parts;
+    }
+    // Bands centred on the cosmetic outline; from width 3 on the round join
+    // leaves out the outermost pixel of each corner.
+    const LONG before = penWidth / 2, after = (penWidth - 1) / 2;
+    const RECT outer{l - before, t - before, r + after, b + after};
+    const RECT inner{l + after + 1, t + after + 1, r - 1 - before, b - 1 - before};
+    const bool roundCorners = penWidth >= 3;
+    for (LONG y = outer.top; y < outer.bottom; ++y) {
+        const bool cornerRow = roundCorners && (y == outer.top || y == outer.bottom - 1);
+        const LONG x0 = outer.left + (cornerRow ? 1 : 0), x1 = outer.right - (cornerRow ? 1 : 0);
+        if (y >= inner.top && y < inner.bottom && inner.left < inner.right) {
+            out.AddSpan(y, x0, inner.left);
+            out.AddSpan(y, inner.right, x1);
+        } else {
+            out.AddSpan(y, x0, x1);
+        }
+    }
+    parts.outline = out.Finish();
+    parts.interior = inner;
+    return parts;
+}
+
+namespace {
+
+// One quadrant of the outline by the midpoint recurrence; (X, Y) relative to
+// the box, X from the right edge inwards, Y from the middle row downwards.
+template <class Emit>
+void EllipseQuadrant(long long width, long long height, Emit emit) {
+    const long long a = width - 1, c = height - 1;
+    long long dx = 4 * c * c * (1 - a);
+    long long dy = 4 * a * a * (1 + c % 2);
+    long long err = dx + dy + a * a * (c % 2);
+    long long x = a, y = height / 2;
+    while (x >= width / 2) {
+        emit(x, y);
+        const long long e2 = 2 * err;
+        if (e2 >= dx) {
+            --x;
+            dx += 8 * c * c;
+            err += dx;
+        }
+        if (e2 <= dy) {
+            ++y;
+            dy += 8 * a * a;
+            err += dy;
+        }
+    }
+}
+
+}  // namespace
+
+RegionData EllipseOutline(const RECT &box) {
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    if (width <= 0 || height <= 0) return RegionData();
+    if (width <= 2 || height <= 2) return RectangleShape(box, 1).outline;
+    SpanCollector out;
+    out.Reserve(static_cast<std::size_t>(2 * (width + height)));
+    EllipseQuadrant(width, height, [&](long long qx, long long qy) {
+        const LONG x = static_cast<LONG>(qx), y = static_cast<LONG>(qy);
+        out.AddPixel(box.left + x, box.top + y);
+        out.AddPixel(box.left + width - 1 - x, box.top + y);
+        out.AddPixel(box.left + x, box.top + height - 1 - y);
+        out.AddPixel(box.left + width - 1 - x, box.top + height - 1 - y);
+    });
+    return out.Finish();
+}
+
+RegionData Shifted(RegionData region, int dx, int dy) {
+    region.Offset(dx, dy);
+    return region;
+}
+
+RegionData FrameOfRegion(const RegionData &region, int w, int h) {
+    w = w < 0 ? -w : w;
+    h = h < 0 ? -h : h;
+    // The pixels whose four probes all stay inside are the core; the frame
+    // is the rest.
+    RegionData core = RegionData::Combine(region, Shifted(region, w, 0), RGN_AND);
+    core = RegionData::Combine(core, Shifted(region, -w, 0), RGN_AND);
+    core = RegionData::Combine(core, Shifted(region, 0, h), RGN_AND);
+    core = RegionData::Combine(core, Shifted(region, 0, -h), RGN_AND);
+    return RegionData::Combine(region, core, RGN_DIFF);
+}
+
+}  // namespace zelt::platform

@@ -1,0 +1,205 @@
+// Mapping modes: the logical-to-device transform of a DC and the calls that
+// set its origins and extents.
+#include <cmath>
+#include <cstdlib>
+
+#include "gdi/dc.h"
+#include "gdi/screen.h"
+
+namespace zelt::platform {
+namespace {
+
+LONG Round(double value) { return static_cast<LONG>(std::floor(value + 0.5)); }
+
+// Window and viewport extents of the fixed modes: logical units per
+// physical size of the device, y growing upwards.
+void SetFixedExtents(DcState &state, int mode) {
+    const int horzSize = ScreenDeviceCaps(HORZSIZE), vertSize = ScreenDeviceCaps(VERTSIZE);
+    const int horzRes = ScreenDeviceCaps(HORZRES), vertRes = ScreenDeviceCaps(VERTRES);
+    // Logical units per millimetre, as a fraction.
+    double perMm = 1;
+    switch (mode) {
+        case MM_LOMETRIC: case MM_ISOTROPIC: perMm = 10; break;
+        case MM_HIMETRIC: perMm = 100; break;
+        case MM_LOENGLISH: perMm = 100 / 25.4; break;
+        case MM_HIENGLISH: perMm = 1000 / 25.4; break;
+        case MM_TWIPS: perMm = 1440 / 25.4; break;
+        default: break;
+    }
+    state.windowExt = SIZE{Round(horzSize * perMm), Round(vertSize * perMm)};
+    state.viewportExt = SIZE{horzRes, -vertRes};
+}
+
+// MM_ISOTROPIC keeps one logical unit the same physical size on both axes:
+// the viewport extent of the axis whose units came out larger shrinks.
+void FixIsotropic(DcState &state) {
+    const double horzSize = ScreenDeviceCaps(HORZSIZE), vertSize = ScreenDeviceCaps(VERTSIZE);
+    const double horzRes = ScreenDeviceCaps(HORZRES), vertRes = ScreenDeviceCaps(VERTRES);
+    const double xUnit = std::fabs(state.viewportExt.cx * horzSize / (horzRes * state.windowExt.cx));
+    const double yUnit = std::fabs(state.viewportExt.cy * vertSize / (vertRes * state.windowExt.cy));
+    if (xUnit > yUnit) {
+        const LONG sign = state.viewportExt.cx >= 0 ? 1 : -1;
+        state.viewportExt.cx = Round(state.viewportExt.cx * yUnit / xUnit);
+        if (state.viewportExt.cx == 0) state.viewportExt.cx = sign;
+    } else if (yUnit > xUnit) {
+        const LONG sign = state.viewportExt.cy >= 0 ? 1 : -1;
+        state.viewportExt.cy = Round(state.viewportExt.cy * xUnit / yUnit);
+        if (state.viewportExt.cy == 0) state.viewportExt.cy = sign;
+    }
+}
+
+bool ScalableMode(int mode) { return mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC; }
+
+}  // namespace
+
+bool DcObject::IsIdentityTransform() const noexcept {
+    return state_.windowOrg.x == state_.viewportOrg.x && state_.windowOrg.y == state_.viewportOrg.y &&
+           state_.windowExt.cx == state_.viewportExt.cx && state_.windowExt.cy == state_.viewportExt.cy;
+}
+
+POINT DcObject::ToDevice(POINT p) const noexcept {
+    const DcState &s = state_;
+    if (s.windowExt.cx == s.viewportExt.cx && s.windowExt.cy == s.viewportExt.cy)
+        return POINT{p.x - s.windowOrg.x + s.viewportOrg.x, p.y - s.windowOrg.y + s.viewportOrg.y};
+    const double sx = static_cast<double>(s.viewportExt.cx) / s.windowExt.cx;
+    const double sy = static_cast<double>(s.viewportExt.cy) / s.windowExt.cy;
+    return POINT{Round((p.x - s.windowOrg.x) * sx + s.viewportOrg.x), Round((p.y - s.windowOrg.y) * sy + s.viewportOrg.y)};
+}
+
+POINT DcObject::ToLogical(POINT p) const noexcept {
+    const DcState &s = state_;
+    if (s.windowExt.cx == s.viewportExt.cx && s.windowExt.cy == s.viewportExt.cy)
+        return POINT{p.x - s.viewportOrg.x + s.windowOrg.x, p.y - s.viewportOrg.y + s.windowOrg.y};
+    const double sx = static_cast<double>(s.windowExt.cx) / s.viewportExt.cx;
+    const double sy = static_cast<double>(s.windowExt.cy) / s.viewportExt.cy;
+    return POINT{Round((p.x - s.viewportOrg.x) * sx + s.windowOrg.x), Round((p.y - s.viewportOrg.y) * sy + s.windowOrg.y)};
+}
+
+RECT DcObject::ToDeviceRect(const RECT &logical) const noexcept {
+    const POINT a = ToDevice(POINT{logical.left, logical.top});
+    const POINT b = ToDevice(POINT{logical.right, logical.bottom});
+    return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+}  // namespace zelt::platform
+
+using namespace zelt::platform;
+
+namespace {
+
+template <class T>
+void Report(T *out, const T &value) {
+    if (out != nullptr) *out = value;
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI SetMapMode(HDC hdc, int iMode) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr || iMode < MM_TEXT || iMode > MM_ANISOTROPIC) return 0;
+    DcState &state = dc->State();
+    const int previous = state.mapMode;
+    if (iMode == previous) return previous;
+    if (iMode == MM_TEXT) {
+        state.windowExt = SIZE{1, 1};
+        state.viewportExt = SIZE{1, 1};
+    } else if (iMode != MM_ANISOTROPIC) {
+        // MM_ANISOTROPIC keeps the extents it finds.
+        SetFixedExtents(state, iMode);
+    }
+    state.mapMode = iMode;
+    return previous;
+}
+
+int WINAPI GetMapMode(HDC hdc) {
+    DcObject *dc = FindDc(hdc);
+    return dc != nullptr ? dc->State().mapMode : 0;
+}
+
+BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lppt, dc->State().windowOrg);
+    dc->State().windowOrg = POINT{x, y};
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT lppoint) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lppoint, dc->State().windowOrg);
+    return TRUE;
+}
+
+BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lppt, dc->State().viewportOrg);
+    dc->State().viewportOrg = POINT{x, y};
+    return TRUE;
+}
+
+BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT lppoint) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lppoint, dc->State().viewportOrg);
+    return TRUE;
+}
+
+// Extents change only in the scalable modes; elsewhere the call succeeds
+// and changes nothing. A zero extent is refused.
+BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    DcState &state = dc->State();
+    Report(lpsz, state.windowExt);
+    if (!ScalableMode(state.mapMode)) return TRUE;
+    if (x == 0 || y == 0) return FALSE;
+    state.windowExt = SIZE{x, y};
+    if (state.mapMode == MM_ISOTROPIC) FixIsotropic(state);
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lpsize, dc->State().windowExt);
+    return TRUE;
+}
+
+BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    DcState &state = dc->State();
+    Report(lpsz, state.viewportExt);
+    if (!ScalableMode(state.mapMode)) return TRUE;
+    if (x == 0 || y == 0) return FALSE;
+    state.viewportExt = SIZE{x, y};
+    if (state.mapMode == MM_ISOTROPIC) FixIsotropic(state);
+    return TRUE;
+}
+
+BOOL WINAPI GetViewportExtEx(HDC hdc, LPSIZE lpsize) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(lpsize, dc->State().viewportExt);
+    return TRUE;
+}
+
+BOOL WINAPI LPtoDP(HDC hdc, LPPOINT lppt, int c) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr || (lppt == nullptr && c > 0)) return FALSE;
+    for (int i = 0; i < c; ++i) lppt[i] = dc->ToDevice(lppt[i]);
+    return TRUE;
+}
+
+BOOL WINAPI DPtoLP(HDC hdc, LPPOINT lppt, int c) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr || (lppt == nullptr && c > 0)) return FALSE;
+    for (int i = 0; i < c; ++i) lppt[i] = dc->ToLogical(lppt[i]);
+    return TRUE;
+}
+
+}  // extern "C"
