@@ -14,16 +14,19 @@ void DiffuseConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, in
     const int count = xEnd - xStart;
     const BYTE *lut = bitmap->PaintLut;
     // The palette choice follows the thread's mode at every call.
-    const PaletteTables *tables = nullptr;
-    if constexpr (DeviceBits == 8)
-        tables = (CurrentDisplayMode() & DISP_FIXED_PALETTE) != 0 ? &kCubeTables : &kRgb332Tables;
+    const bool cube = DeviceBits == 8 && (CurrentDisplayMode() & DISP_FIXED_PALETTE) != 0;
     paint_pixels::VisitSourceReader<SrcBits>(*bitmap, src, palette, [&](const auto &reader) {
         if constexpr (DeviceBits == 1)
             DiffuseRow(dst, reader, Diffuse1{lut}, xStart, count, errors);
         else if constexpr (DeviceBits == 4)
             DiffuseRow(dst, reader, Diffuse4{lut}, xStart, count, errors);
+        else if (count >= kFoldRowLength) {
+            const FoldedPalette folded(cube ? kCubeTables : kRgb332Tables, lut);
+            DiffuseRow(dst, reader, DiffuseFolded8{&folded.tables}, xStart, count, errors);
+        } else if (cube)
+            DiffuseRow(dst, reader, Diffuse8<kCubeTables>{lut}, xStart, count, errors);
         else
-            DiffuseRow(dst, reader, Diffuse8{lut, tables}, xStart, count, errors);
+            DiffuseRow(dst, reader, Diffuse8<kRgb332Tables>{lut}, xStart, count, errors);
     });
 }
 

@@ -25,7 +25,10 @@ void DitherConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, int
             std::array<int, 8> offset = RowThresholds(DisperseDitherMatrix, phaseX, phaseY);
             const bool cube = (mode & DISP_FIXED_PALETTE) != 0;
             for (int &o : offset) o = cube ? o / 6 - 21 : (o >> 3) - 16;
-            DitherRow(dst, reader, Ordered8{lut, cube ? &kCubeTables : &kRgb332Tables, offset}, xStart, count);
+            if (cube)
+                DitherRow(dst, reader, Ordered8<kCubeTables>{lut, offset}, xStart, count);
+            else
+                DitherRow(dst, reader, Ordered8<kRgb332Tables>{lut, offset}, xStart, count);
         }
     });
 }

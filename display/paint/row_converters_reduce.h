@@ -81,13 +81,13 @@ private:
 // For a (paint-table mapped) channel value v: its share of the palette index
 // and v minus the channel of the palette entry chosen (the diffused error).
 
-struct ChannelTable {
-    std::array<BYTE, 256> index{};
-    std::array<short, 256> residual{};
+struct ChannelEntry {
+    short residual;
+    BYTE index;
 };
 
 struct PaletteTables {
-    ChannelTable red, green, blue;
+    std::array<ChannelEntry, 256> red{}, green{}, blue{};
 };
 
 constexpr int kRamp8[8] = {0, 36, 73, 109, 146, 182, 219, 255};
@@ -96,12 +96,10 @@ constexpr int kRamp4[4] = {0, 85, 170, 255};
 constexpr PaletteTables MakeRgb332Tables() {
     PaletteTables t{};
     for (int v = 0; v < 256; ++v) {
-        t.red.index[v] = static_cast<BYTE>(v & 0xE0);
-        t.red.residual[v] = static_cast<short>(v - kRamp8[v >> 5]);
-        t.green.index[v] = static_cast<BYTE>((v & 0xE0) >> 3);
-        t.green.residual[v] = static_cast<short>(v - kRamp8[v >> 5]);
-        t.blue.index[v] = static_cast<BYTE>(v >> 6);
-        t.blue.residual[v] = static_cast<short>(v - kRamp4[v >> 6]);
+        const short stepOf8 = static_cast<short>(v - kRamp8[v >> 5]);
+        t.red[v] = {stepOf8, static_cast<BYTE>(v & 0xE0)};
+        t.green[v] = {stepOf8, static_cast<BYTE>((v & 0xE0) >> 3)};
+        t.blue[v] = {static_cast<short>(v - kRamp4[v >> 6]), static_cast<BYTE>(v >> 6)};
     }
     return t;
 }
@@ -111,10 +109,9 @@ constexpr PaletteTables MakeCubeTables() {
     for (int v = 0; v < 256; ++v) {
         const int step = v / 51;
         const short residual = static_cast<short>(v - step * 51);
-        t.red.index[v] = static_cast<BYTE>(step * 36);
-        t.green.index[v] = static_cast<BYTE>(step * 6);
-        t.blue.index[v] = static_cast<BYTE>(step);
-        t.red.residual[v] = t.green.residual[v] = t.blue.residual[v] = residual;
+        t.red[v] = {residual, static_cast<BYTE>(step * 36)};
+        t.green[v] = {residual, static_cast<BYTE>(step * 6)};
+        t.blue[v] = {residual, static_cast<BYTE>(step)};
     }
     return t;
 }
@@ -154,55 +151,99 @@ struct Diffuse4 {
     }
 };
 
-// 8 bits: 3-3-2 or colour cube, per the tables handed in.
+// 8 bits: 3-3-2 or colour cube, per the tables named.
+template <const PaletteTables &Palette>
 struct Diffuse8 {
     using Packer = Pack8;
     const BYTE *lut;
-    const PaletteTables *palette;
     Quantized operator()(int r, int g, int b) const {
-        const int lr = lut[r], lg = lut[g], lb = lut[b];
-        return {static_cast<unsigned>(palette->red.index[lr] + palette->green.index[lg] + palette->blue.index[lb]),
-                palette->red.residual[lr], palette->green.residual[lg], palette->blue.residual[lb]};
+        const ChannelEntry &er = Palette.red[lut[r]], &eg = Palette.green[lut[g]], &eb = Palette.blue[lut[b]];
+        return {static_cast<unsigned>(er.index + eg.index + eb.index), er.residual, eg.residual, eb.residual};
     }
 };
 
 // Floyd-Steinberg over one row in sixteenths. errors[3x..3x+2] is slot x
 // (red, green, blue). On entry a slot holds what pixel x receives from the
-// row above; on exit what pixel x of the next row receives. While the row
-// runs, the slot of the next pixel holds the current pixel's 1/16 share.
+// row above; on exit what pixel x of the next row receives. The protocol
+// parks the current pixel's 1/16 share in the next slot while the row runs;
+// here that share and the slot still waiting for its 3/16 stay in
+// registers, so each slot is read once (ahead) and written once (behind).
+struct ChannelCarry {
+    int pending;  // what the current pixel receives
+    int share;    // previous pixel's 1/16 share for the slot below the current one
+    int behind;   // previous slot, still missing the current pixel's 3/16
+
+    void Start(int above) { pending = above; }
+    // First pixel: its slot is assigned, not added to.
+    void First(int d) { behind = 5 * d, share = d; }
+    void Next(int d, int *slotBehind) {
+        *slotBehind = behind + 3 * d;
+        behind = share + 5 * d;
+        share = d;
+    }
+    void Ahead(int d, int above) { pending = 7 * d + above; }
+};
+
 template <typename Reader, typename Quantizer>
 void DiffuseRow(BYTE *dst, const Reader &reader, const Quantizer &quantize, int xStart, int count, int *errors) {
     typename Quantizer::Packer out(dst);
-    int pendingR = errors[0], pendingG = errors[1], pendingB = errors[2];
-    int *slot = errors;
-    for (int k = 0; k < count; ++k, slot += 3) {
+    ChannelCarry red, green, blue;
+    red.Start(errors[0]);
+    green.Start(errors[1]);
+    blue.Start(errors[2]);
+    auto quantizeAt = [&](int k) {
         const Rgb c = reader.At(xStart + k);
-        const Quantized q = quantize(Clamp255(c.red + pendingR / 16), Clamp255(c.green + pendingG / 16),
-                                     Clamp255(c.blue + pendingB / 16));
-        if (k == 0) {
-            slot[0] = 5 * q.red;
-            slot[1] = 5 * q.green;
-            slot[2] = 5 * q.blue;
-        } else {
-            slot[0] += 5 * q.red;
-            slot[1] += 5 * q.green;
-            slot[2] += 5 * q.blue;
-            slot[-3] += 3 * q.red;
-            slot[-2] += 3 * q.green;
-            slot[-1] += 3 * q.blue;
-        }
-        if (k + 1 < count) {
-            pendingR = 7 * q.red + slot[3];
-            pendingG = 7 * q.green + slot[4];
-            pendingB = 7 * q.blue + slot[5];
-            slot[3] = q.red;
-            slot[4] = q.green;
-            slot[5] = q.blue;
-        }
+        return quantize(Clamp255(c.red + red.pending / 16), Clamp255(c.green + green.pending / 16),
+                        Clamp255(c.blue + blue.pending / 16));
+    };
+    Quantized q = quantizeAt(0);
+    red.First(q.red);
+    green.First(q.green);
+    blue.First(q.blue);
+    out.Put(q.index);
+    int *slot = errors;
+    for (int k = 1; k < count; ++k, slot += 3) {
+        // The slot of pixel k still holds its row-above sum here.
+        red.Ahead(q.red, slot[3]);
+        green.Ahead(q.green, slot[4]);
+        blue.Ahead(q.blue, slot[5]);
+        q = quantizeAt(k);
+        red.Next(q.red, slot);
+        green.Next(q.green, slot + 1);
+        blue.Next(q.blue, slot + 2);
         out.Put(q.index);
     }
+    // The last pixel's rightward and below-right shares are dropped.
+    slot[0] = red.behind;
+    slot[1] = green.behind;
+    slot[2] = blue.behind;
     out.Finish();
 }
+
+// 8 bits on long rows: the paint table folded into the palette tables once
+// per call, so each channel is one lookup instead of two dependent ones.
+struct FoldedPalette {
+    PaletteTables tables;
+    FoldedPalette(const PaletteTables &palette, const BYTE *lut) {
+        for (int v = 0; v < 256; ++v) {
+            tables.red[v] = palette.red[lut[v]];
+            tables.green[v] = palette.green[lut[v]];
+            tables.blue[v] = palette.blue[lut[v]];
+        }
+    }
+};
+
+struct DiffuseFolded8 {
+    using Packer = Pack8;
+    const PaletteTables *folded;
+    Quantized operator()(int r, int g, int b) const {
+        const ChannelEntry &er = folded->red[r], &eg = folded->green[g], &eb = folded->blue[b];
+        return {static_cast<unsigned>(er.index + eg.index + eb.index), er.residual, eg.residual, eb.residual};
+    }
+};
+
+// Rows at least this long repay folding the tables (768 lookups).
+inline constexpr int kFoldRowLength = 512;
 
 // ---- ordered dither --------------------------------------------------------------------
 
@@ -236,15 +277,15 @@ struct Ordered4 {
 
 // 8 bits: the threshold becomes an offset added to each channel before the
 // table; the palette's steps decide its range.
+template <const PaletteTables &Palette>
 struct Ordered8 {
     using Packer = Pack8;
     const BYTE *lut;
-    const PaletteTables *palette;
     std::array<int, 8> offset;
     unsigned operator()(int k, const Rgb &c) const {
         const int o = offset[k & 7];
-        return palette->red.index[lut[Clamp255(c.red + o)]] + palette->green.index[lut[Clamp255(c.green + o)]] +
-               palette->blue.index[lut[Clamp255(c.blue + o)]];
+        return Palette.red[lut[Clamp255(c.red + o)]].index + Palette.green[lut[Clamp255(c.green + o)]].index +
+               Palette.blue[lut[Clamp255(c.blue + o)]].index;
     }
 };
 

@@ -2,6 +2,7 @@
 // pixels are those of the device end points.
 #include "gdi/draw_paint.h"
 #include "gdi/draw_raster.h"
+#include "gdi/draw_wide.h"
 
 using namespace zelt::platform;
 
@@ -12,11 +13,12 @@ namespace {
 bool DrawPath(DcObject &dc, const POINT *device, int count) {
     const DevicePen pen = PenOf(dc);
     if (pen.null || count < 2) return true;
+    if (pen.width > 1)
+        return PaintWithPen(dc, WideStroke(std::span<const POINT>(device, static_cast<std::size_t>(count)), pen.width, false),
+                            pen.colour);
     SpanCollector path;
     for (int i = 0; i + 1 < count; ++i) AddCosmeticLine(device[i], device[i + 1], path);
-    if (pen.width <= 1) return PaintWithPen(dc, path.Finish(), pen.colour);
-    path.AddPixel(device[count - 1].x, device[count - 1].y);
-    return PaintWithPen(dc, StrokeWithTip(path.Finish(), PenTip(pen.width)), pen.colour);
+    return PaintWithPen(dc, path.Finish(), pen.colour);
 }
 
 }  // namespace

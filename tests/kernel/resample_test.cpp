@@ -139,7 +139,7 @@ TEST(KrnConvertBufferRows, ReversesTheRowOrder) {
     ASSERT_EQ(KrnConvertBufferRows(rows, converted, 4, 3), STATUS_OK);
     for (int i = 0; i < 3; ++i)
         for (int b = 0; b < 4; ++b) EXPECT_EQ(converted[i][b], rows[2 - i][b]);
-    EXPECT_EQ(KrnConvertBufferRows(rows, rows, 4, 3), STATUS_BAD_PARAMETER);
+    EXPECT_EQ(KrnConvertBufferRows(converted, converted, 4, 3), STATUS_BAD_PARAMETER);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ struct Request {
     DibHeader dib;
     std::vector<BYTE> bits = std::vector<BYTE>(4096, 0xAA);
     Request(int bpp, int height = kHeight) {
-        std::memset(&dib, 0, sizeof dib);
+        dib = DibHeader{};
         dib.header.biSize = sizeof(BITMAPINFOHEADER);
         dib.header.biWidth = kWidth;
         dib.header.biHeight = height;

@@ -102,7 +102,7 @@ const ModeCase kModeCases[] = {
     {0x0C, 64, Colors::None, 4, 2},
 };
 
-class AnalyzeDeviceTest : public LeakCheckedTest {};
+class AnalyzeDeviceTest : public FrontTest {};
 
 TEST_F(AnalyzeDeviceTest, PaintModeFollowsDepthAndDisplayMode) {
     for (const ModeCase &c : kModeCases) {

@@ -13,6 +13,16 @@
 
 namespace zelt::test {
 
+// Leak-checked tests that start with the thread's settings record in place,
+// so its lazy creation is not counted against the test.
+class FrontTest : public LeakCheckedTest {
+protected:
+    void SetUp() override {
+        Z_GetDisplayMode();
+        LeakCheckedTest::SetUp();
+    }
+};
+
 // A bitmap record freed at the end of the scope.
 struct ScopedBitmap {
     BitmapRecord record{};

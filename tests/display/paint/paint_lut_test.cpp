@@ -13,10 +13,10 @@ namespace {
 
 using namespace zelt::test;
 
-class PaintLutTest : public LeakCheckedTest {
+class PaintLutTest : public FrontTest {
 protected:
     void SetUp() override {
-        LeakCheckedTest::SetUp();
+        FrontTest::SetUp();
         ASSERT_EQ(CreateBitmap(bitmap_.get(), 2, 2, 8), STATUS_OK);
     }
     void TearDown() override {

@@ -11,7 +11,7 @@ namespace {
 
 using namespace zelt::test;
 
-class PaintPaletteTest : public LeakCheckedTest {};
+class PaintPaletteTest : public FrontTest {};
 
 std::vector<RGBQUAD> SomeColours(int count) {
     std::vector<RGBQUAD> colors(static_cast<std::size_t>(count));

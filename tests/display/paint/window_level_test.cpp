@@ -104,10 +104,10 @@ TEST(WindowLevelFillLut, RejectsBadArgumentsWithoutWriting) {
     for (std::size_t i = 0; i < 8; ++i) EXPECT_TRUE(EntryIs(lut, i, kCanary));
 }
 
-class WindowLevelTest : public LeakCheckedTest {
+class WindowLevelTest : public FrontTest {
 protected:
     void SetUp() override {
-        LeakCheckedTest::SetUp();
+        FrontTest::SetUp();
         ASSERT_EQ(CreateBitmap(bitmap_.get(), 4, 4, 12, {}, 2), STATUS_OK);
     }
     void TearDown() override {
