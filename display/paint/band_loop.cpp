@@ -111,6 +111,8 @@ int PaintBands(const BandJob &job) {
 
     int *errorSlots = reinterpret_cast<int *>(errors.get());
     const int phaseX = job.sourcePhases ? walk.first : Phase(layout.pixelT0, layout.turn.pixelDir, layout.pixelExtent);
+    const int reduceColumn =
+        static_cast<int>(g.column.sign > 0 ? layout.pixelT0 : g.column.den - 1 - layout.pixelT0);
     int lastRow = -1;
     bool firstConversion = true;
     int status = STATUS_OK;
@@ -120,10 +122,20 @@ int PaintBands(const BandJob &job) {
         const int count = std::min(bandRows, layout.lines - done);
         // First line of the band: its bottom row, or its leftmost column.
         const int first = layout.turn.linesAreColumns ? v.left + done : v.bottom - 1 - done;
+        int filled = 0;
         for (int j = 0; j < count && status == STATUS_OK; ++j) {
             const std::int64_t t = LineT(g, layout, first, count, j);
             const int row = static_cast<int>(std::clamp<std::int64_t>(g.row.At(t), 0, g.storedHeight - 1));
             BYTE *bandRow = band.get() + stride * static_cast<std::size_t>(j);
+            if (job.reducer != nullptr) {
+                // The service counts its rows and columns from the stored
+                // top-left of the destination-sized picture.
+                const std::int64_t rowIndex = g.row.sign > 0 ? t : g.row.den - 1 - t;
+                status = KrnReduceRow(job.reducer, bandRow, static_cast<int>(rowIndex), reduceColumn,
+                                      static_cast<DWORD>(stride));
+                filled += status == STATUS_OK;
+                continue;
+            }
             if (row != lastRow) {
                 status = FetchSpan(job, row, spanStart, spanBytes, fetch.get());
                 if (status != STATUS_OK) break;
@@ -150,17 +162,23 @@ int PaintBands(const BandJob &job) {
                     std::memcpy(bandRow, scaled.get(), stride);
                     break;
             }
+            ++filled;
         }
-        if (status != STATUS_OK) break;
-        const int filled = count;
+        // A row the kernel reduction could not deliver ends the paint after
+        // the rows already in the band are sent; other failures send nothing.
+        if (status != STATUS_OK && (job.reducer == nullptr || filled == 0)) break;
+        const int failure = status;
         SetBandSize(job.info, layout.turn.linesAreColumns, width, filled);
         BYTE *bitsToSend = const_cast<BYTE *>(TurnBand(g.angle, band.get(), turned.get(), width, filled, format.bandBits));
         ApplyPaintLut(bitmap, format.bandBits, bitsToSend, job.info->bmiHeader.biSizeImage);
-        if (layout.turn.linesAreColumns)
-            status = SendBand(job.hdc, first, v.top, filled, width, 0, bitsToSend, job.info, job.usage, job.rop);
-        else
-            status = SendBand(job.hdc, v.left, first - filled + 1, width, filled, 0, bitsToSend, job.info, job.usage,
-                              job.rop);
+        if (layout.turn.linesAreColumns) {
+            const int x = layout.turn.lineDir > 0 ? first : first + count - filled;
+            status = SendBand(job.hdc, x, v.top, filled, width, 0, bitsToSend, job.info, job.usage, job.rop);
+        } else {
+            const int top = layout.turn.lineDir > 0 ? first - filled + 1 : first - count + 1;
+            status = SendBand(job.hdc, v.left, top, width, filled, 0, bitsToSend, job.info, job.usage, job.rop);
+        }
+        if (failure != STATUS_OK) return failure;
         done += filled;
     }
     return status;

@@ -28,6 +28,10 @@ struct BandJob {
     // Bands of turned lines hold a multiple of 8 rows when they hold more
     // than 8 and fewer than all.
     bool columnBandsByEight = false;
+    // Kernel colour reduction: band rows come ready from this service
+    // (destination rows in stored orientation), not from the fetch,
+    // resample and convert steps.
+    HKRNREDUCE reducer = nullptr;
 };
 
 // STATUS_OK, STATUS_NO_MEMORY (nothing sent), STATUS_BAD_PARAMETER when

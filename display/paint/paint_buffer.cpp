@@ -1,6 +1,7 @@
 // Z_PaintDCBuffer: painting a band of rows the caller holds in its own
 // buffer (an image arriving row by row), described by a bitmap record that
 // need not hold an image.
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -34,25 +35,13 @@ private:
     int token_;
 };
 
-// Rows handed over with a negative count. Every depth the kernel stores is
-// already what the paint paths read, so the conversion is a copy into the
-// scratch block that then stands in for the caller's rows.
-void ConvertBufferRows(const BYTE *rows, BYTE *scratch, std::size_t bytesPerLine, int rowCount) {
-    std::memcpy(scratch, rows, bytesPerLine * static_cast<std::size_t>(rowCount));
-}
-
-// Turns the band upside down in place through a one-row scratch; without
-// that scratch the band stays as it is.
+// Turns the band upside down in place. Swapping needs no scratch, so the
+// caller's rows always get their order back after the transfer.
 void ReverseRows(BYTE *rows, std::size_t bytesPerLine, int rowCount) {
-    KernelBytes spare = AllocBytes(bytesPerLine);
-    if (!spare) return;
-    for (int top = 0, bottom = rowCount - 1; top < bottom; ++top, --bottom) {
-        BYTE *upper = rows + bytesPerLine * static_cast<std::size_t>(top);
-        BYTE *lower = rows + bytesPerLine * static_cast<std::size_t>(bottom);
-        std::memcpy(spare.get(), upper, bytesPerLine);
-        std::memcpy(upper, lower, bytesPerLine);
-        std::memcpy(lower, spare.get(), bytesPerLine);
-    }
+    for (int top = 0, bottom = rowCount - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(rows + bytesPerLine * static_cast<std::size_t>(top),
+                         rows + bytesPerLine * static_cast<std::size_t>(top + 1),
+                         rows + bytesPerLine * static_cast<std::size_t>(bottom));
 }
 
 struct BandTransfer {
@@ -144,7 +133,7 @@ extern "C" int ZELT_API Z_PaintDCBuffer(HDC hdc, BitmapRecord *bitmap, const REC
         const auto bytesPerLine = static_cast<std::uint64_t>(bitmap->BytesPerLine);
         converted = AllocBytes(bytesPerLine * static_cast<std::uint64_t>(rows));
         if (!converted) return STATUS_NO_MEMORY;
-        ConvertBufferRows(rowData, converted.get(), bitmap->BytesPerLine, rows);
+        KrnConvertBufferRows(rowData, converted.get(), bitmap->BytesPerLine, rows);
         rowData = converted.get();
     }
 

@@ -435,6 +435,50 @@ KRNAPI int ZELT_API KrnReverseBuffer(const void *band, void *turned, int width, 
    (the record's BytesPerLine). The buffers must not overlap. */
 KRNAPI int ZELT_API KrnConvertBufferRows(const void *rows, void *converted, int rowBytes, int rowCount);
 
+/* ---- colour reduction -------------------------------------------------------------
+   Reduces a source image, resampled by nearest neighbour to dstWidth x
+   dstHeight (stored orientation: destination pixel (c, i) shows stored
+   source pixel (floor(c * Width / dstWidth), floor(i * Height / dstHeight))),
+   to 1-, 4- or 8-bit indices into `colors` (or to 24-bit blue-green-red rows
+   when bits is 24, without reduction). Flags:
+     KRN_REDUCE_DIFFUSE   error diffusion (Floyd-Steinberg weights 7, 3, 5, 1)
+     KRN_REDUCE_ORDERED   ordered dither with an 8x8 Bayer matrix, phase
+                          (column & 7, row index & 7) of the destination
+     KRN_REDUCE_SERPENTINE diffusion runs right to left on odd row indices
+     KRN_REDUCE_WEIGHTED  colour distance weights 3, 4, 2 for red, green,
+                          blue (else KRN_REDUCE_PLAIN: equal weights)
+   Nearest colours are exact (no colour-cube approximation): a source that
+   only holds target colours is reproduced as it is by both methods.
+   Rows may be requested in any order. Diffusion carries its error from a
+   row to the next one in the direction the requests run (ascending or
+   descending row indices, the same column span); any other request restarts
+   it with zero error at the requested row. Ordered dither does not depend
+   on the order. Memory is bounded by a few rows of the source and the
+   requested span plus a 128 KiB colour-cell table.
+   The row supplier, when given, is asked for stored source rows (all
+   Width pixels, in the source's format, from column 0) instead of the
+   source's image data. LowBit and HighBit of deep gray sources are taken
+   at the start. */
+typedef int(ZELT_CDECL *KRNROWSUPPLIER)(void *data, int row, void *buffer, int pixelCount);
+DECLARE_HANDLE(HKRNREDUCE);
+#define KRN_REDUCE_SERPENTINE 0x0004
+#define KRN_REDUCE_WEIGHTED 0x0010
+#define KRN_REDUCE_PLAIN 0x0020
+#define KRN_REDUCE_DIFFUSE 0x10000
+#define KRN_REDUCE_ORDERED 0x70000
+/* STATUS_BAD_PARAMETER for a null source or handle, sizes below 1, bits not
+   1, 4, 8 or 24, or a colour count outside 1 .. 2^bits; otherwise a
+   failed allocation gives STATUS_NO_MEMORY. */
+KRNAPI int ZELT_API KrnStartColorReduce(const BitmapRecord *source, int dstWidth, int dstHeight, int bits,
+                                        const RGBQUAD *colors, int colorCount, UINT flags,
+                                        KRNROWSUPPLIER rowSupplier, void *supplierData, HKRNREDUCE *handle);
+/* Writes destination row `rowIndex` from column firstColumn on: as many
+   pixels as `bytes` holds, up to the destination's right edge, packed most
+   significant bits first. Returns STATUS_OK, STATUS_BAD_PARAMETER for a bad
+   row or column, the supplier's status, or STATUS_NO_MEMORY. */
+KRNAPI int ZELT_API KrnReduceRow(HKRNREDUCE handle, void *target, int rowIndex, int firstColumn, DWORD bytes);
+KRNAPI int ZELT_API KrnEndColorReduce(HKRNREDUCE handle); /* NULL allowed */
+
 /* ---- 1-bit runs and cell thresholds ------------------------------------------ */
 /* Pixels firstColumn .. firstColumn + count - 1 of stored row `row` of a
    1-bit image as run lengths that alternate between pixels of value 0 and

@@ -38,4 +38,8 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
     return surface.ColorOf(raw);
 }
 
+BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF color) {
+    return SetPixel(hdc, x, y, color) != CLR_INVALID ? TRUE : FALSE;
+}
+
 }  // extern "C"

@@ -28,25 +28,9 @@ void AddCosmeticLine(POINT from, POINT to, SpanCollector &out) {
 }
 
 RegionData PenTip(int width) {
-    // Pixels whose centre lies inside the circle of diameter `width` around
-    // the tip's centre, in doubled units so even widths stay integral; the
-    // bound leaves out exactly the corner pixels of widths 3 to 5.
     const LONG before = width / 2, after = (width - 1) / 2;
-    const long long centre2 = after - before;  // twice the centre's offset
-    const long long limit = static_cast<long long>(width) * width - 2;
-    SpanCollector out;
-    for (LONG dy = -before; dy <= after; ++dy) {
-        const long long ey = 2 * dy - centre2;
-        LONG x0 = 0, x1 = -1;
-        for (LONG dx = -before; dx <= after; ++dx) {
-            const long long ex = 2 * dx - centre2;
-            if (ex * ex + ey * ey > limit) continue;
-            if (x1 < x0) x0 = dx;
-            x1 = dx;
-        }
-        out.AddSpan(dy, x0, x1 + 1);
-    }
-    return out.Finish();
+    // The elliptic region never holds the last column and row of its box.
+    return EllipticRegion(RECT{-before, -before, after + 2, after + 2});
 }
 
 RegionData StrokeWithTip(const RegionData &path, const RegionData &tip) {
@@ -101,35 +85,6 @@ RectangleParts RectangleShape(const RECT &box, int penWidth) {
     parts.interior = inner;
     return parts;
 }
-
-namespace {
-
-// One quadrant of the outline by the midpoint recurrence; (X, Y) relative to
-// the box, X from the right edge inwards, Y from the middle row downwards.
-template <class Emit>
-void EllipseQuadrant(long long width, long long height, Emit emit) {
-    const long long a = width - 1, c = height - 1;
-    long long dx = 4 * c * c * (1 - a);
-    long long dy = 4 * a * a * (1 + c % 2);
-    long long err = dx + dy + a * a * (c % 2);
-    long long x = a, y = height / 2;
-    while (x >= width / 2) {
-        emit(x, y);
-        const long long e2 = 2 * err;
-        if (e2 >= dx) {
-            --x;
-            dx += 8 * c * c;
-            err += dx;
-        }
-        if (e2 <= dy) {
-            ++y;
-            dy += 8 * a * a;
-            err += dy;
-        }
-    }
-}
-
-}  // namespace
 
 RegionData EllipseOutline(const RECT &box) {
     const LONG width = box.right - box.left, height = box.bottom - box.top;

@@ -72,8 +72,9 @@ void ForEachLinePixel(POINT from, POINT to, Plot plot) {
 // Pixels of a cosmetic line, end point excluded.
 void AddCosmeticLine(POINT from, POINT to, SpanCollector &out);
 
-// The round pen tip of a geometric pen `width` (>= 2) pixels wide, centred
-// on the origin: [-width/2, (width-1)/2] each way, corners rounded.
+// The round tip of a geometric pen `width` (>= 2) pixels wide, centred on
+// the origin: the elliptic region of the square [-width/2, (width-1)/2]
+// each way. It is every end cap and every round join.
 RegionData PenTip(int width);
 
 // Every pixel of `path` with the pen tip centred on it.
@@ -86,6 +87,31 @@ struct RectangleParts {
     RECT interior;
 };
 RectangleParts RectangleShape(const RECT &box, int penWidth);
+
+// One quadrant of the outline by the midpoint recurrence; (X, Y) relative to
+// the box, X from the right edge inwards, Y from the middle row downwards.
+template <class Emit>
+void EllipseQuadrant(long long width, long long height, Emit emit) {
+    const long long a = width - 1, c = height - 1;
+    long long dx = 4 * c * c * (1 - a);
+    long long dy = 4 * a * a * (1 + c % 2);
+    long long err = dx + dy + a * a * (c % 2);
+    long long x = a, y = height / 2;
+    while (x >= width / 2) {
+        emit(x, y);
+        const long long e2 = 2 * err;
+        if (e2 >= dx) {
+            --x;
+            dx += 8 * c * c;
+            err += dx;
+        }
+        if (e2 <= dy) {
+            ++y;
+            dy += 8 * a * a;
+            err += dy;
+        }
+    }
+}
 
 // The 1-pixel outline of Ellipse(box) for a normalised box.
 RegionData EllipseOutline(const RECT &box);

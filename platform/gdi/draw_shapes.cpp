@@ -1,10 +1,12 @@
 // Rectangle, Ellipse, RoundRect and Polygon: the brush fills the interior
 // under the DC's ROP2, then the pen draws the outline over it.
+#include <utility>
 #include <vector>
 
 #include "gdi/brush_pattern.h"
 #include "gdi/draw_paint.h"
 #include "gdi/draw_raster.h"
+#include "gdi/draw_wide.h"
 #include "gdi/region_shapes.h"
 
 using namespace zelt::platform;
@@ -25,15 +27,15 @@ struct Outlined {
     RegionData outline;
     RegionData interior;
 };
-Outlined OutlineOf(const RegionData &filled, const RegionData &cosmetic, const DevicePen &pen) {
+Outlined SplitBy(const RegionData &filled, RegionData outline) {
     Outlined shape;
-    if (pen.null) {
-        shape.interior = filled;
-        return shape;
-    }
-    shape.outline = pen.width <= 1 ? cosmetic : StrokeWithTip(cosmetic, PenTip(pen.width));
-    shape.interior = RegionData::Combine(filled, shape.outline, RGN_DIFF);
+    shape.interior = RegionData::Combine(filled, outline, RGN_DIFF);
+    shape.outline = std::move(outline);
     return shape;
+}
+Outlined OutlineOf(const RegionData &filled, const RegionData &cosmetic, const DevicePen &pen) {
+    if (pen.null) return Outlined{RegionData(), filled};
+    return SplitBy(filled, pen.width <= 1 ? cosmetic : StrokeWithTip(cosmetic, PenTip(pen.width)));
 }
 
 // Ellipse and RoundRect paint what the region of the box grown by one
@@ -63,7 +65,11 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
         const RECT box = FigureBox(DeviceBox(*dc, left, top, right, bottom), pen);
         if (box.left == box.right || box.top == box.bottom) return true;
         const RegionData filled = EllipticRegion(Grown(box));
-        const Outlined shape = OutlineOf(filled, pen.null ? RegionData() : EllipseOutline(box), pen);
+        // A geometric pen strokes the outline as a closed polygon, one
+        // vertex per outline pixel.
+        const Outlined shape = !pen.null && pen.width > 1
+                                   ? SplitBy(filled, WideEllipseOutline(box, pen.width))
+                                   : OutlineOf(filled, pen.null ? RegionData() : EllipseOutline(box), pen);
         return PaintShape(*dc, shape.interior, shape.outline, pen);
     });
 }
@@ -92,11 +98,12 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
         const INT count = cpt;
         const RegionData filled = PolygonRegion(device.data(), &count, 1, dc->State().polyFillMode);
         RegionData outline;
-        if (!pen.null) {
+        if (!pen.null && pen.width > 1) {
+            outline = WideStroke(device, pen.width, true);
+        } else if (!pen.null) {
             SpanCollector path;
             for (int i = 0; i < cpt; ++i) AddCosmeticLine(device[i], device[(i + 1) % cpt], path);
             outline = path.Finish();
-            if (pen.width > 1) outline = StrokeWithTip(outline, PenTip(pen.width));
         }
         return PaintShape(*dc, filled, outline, pen);
     });

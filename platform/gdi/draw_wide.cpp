@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-
-#include "gdi/region_shapes.h"
+#include <limits>
 
 namespace zelt::platform {
 
@@ -39,12 +38,6 @@ void AddTipAt(const RegionData &tip, LONG x, LONG y, SpanCollector &out) {
 
 }  // namespace
 
-RegionData RoundPenTip(int width) {
-    const LONG before = width / 2, after = (width - 1) / 2;
-    // The elliptic region never holds the last column and row of its box.
-    return EllipticRegion(RECT{-before, -before, after + 2, after + 2});
-}
-
 SegmentQuad SlantedSegmentQuad(POINT from, POINT to, int width) {
     const double dx = static_cast<double>(to.x) - from.x, dy = static_cast<double>(to.y) - from.y;
     const double length = std::hypot(dx, dy);
@@ -61,7 +54,7 @@ SegmentQuad SlantedSegmentQuad(POINT from, POINT to, int width) {
 
 void AddConvexPolygon(std::span<const POINT> corners, SpanCollector &out) {
     if (corners.size() < 3) return;
-    LONG top = LONG_MAX, bottom = LONG_MIN;
+    LONG top = std::numeric_limits<LONG>::max(), bottom = std::numeric_limits<LONG>::min();
     for (const POINT &p : corners) {
         top = std::min(top, p.y);
         bottom = std::max(bottom, p.y);
@@ -99,9 +92,40 @@ RegionData WideStroke(std::span<const POINT> points, int width, bool closed) {
             AddConvexPolygon(quad.corner, out);
         }
     }
-    const RegionData tip = RoundPenTip(width);
+    const RegionData tip = PenTip(width);
     for (const POINT &p : points) AddTipAt(tip, p.x, p.y, out);
     return out.Finish();
+}
+
+std::vector<POINT> EllipseOutlinePath(const RECT &box) {
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    std::vector<POINT> path;
+    if (width <= 2 || height <= 2) return path;
+    std::vector<POINT> quadrant;  // right middle down to bottom middle
+    quadrant.reserve(static_cast<std::size_t>(width + height));
+    EllipseQuadrant(width, height, [&](long long x, long long y) {
+        quadrant.push_back(POINT{static_cast<LONG>(x), static_cast<LONG>(y)});
+    });
+    const auto add = [&](LONG x, LONG y) {
+        const POINT p{box.left + x, box.top + y};
+        // Quadrants meet on the middle row or column, where the mirrored
+        // point may repeat the last one.
+        if (path.empty() || path.back().x != p.x || path.back().y != p.y) path.push_back(p);
+    };
+    path.reserve(4 * quadrant.size());
+    const std::size_t n = quadrant.size();
+    for (std::size_t i = 0; i < n; ++i) add(quadrant[i].x, quadrant[i].y);
+    for (std::size_t i = n; i-- > 0;) add(width - 1 - quadrant[i].x, quadrant[i].y);
+    for (std::size_t i = 0; i < n; ++i) add(width - 1 - quadrant[i].x, height - 1 - quadrant[i].y);
+    for (std::size_t i = n; i-- > 0;) add(quadrant[i].x, height - 1 - quadrant[i].y);
+    if (path.size() > 1 && path.front().x == path.back().x && path.front().y == path.back().y) path.pop_back();
+    return path;
+}
+
+RegionData WideEllipseOutline(const RECT &box, int width) {
+    const std::vector<POINT> path = EllipseOutlinePath(box);
+    if (path.empty()) return StrokeWithTip(EllipseOutline(box), PenTip(width));
+    return WideStroke(path, width, true);
 }
 
 }  // namespace zelt::platform

@@ -5,15 +5,12 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "gdi/draw_raster.h"
 #include "gdi/region.h"
 
 namespace zelt::platform {
-
-// The round tip of a pen `width` pixels wide centred on the origin: the
-// elliptic region of the square [-width/2, (width-1)/2] each way.
-RegionData RoundPenTip(int width);
 
 // The four corners of the polygon a slanted segment (neither horizontal nor
 // vertical) is filled as, in order round it: the side towards +x is pushed
@@ -34,5 +31,14 @@ void AddConvexPolygon(std::span<const POINT> corners, SpanCollector &out);
 // The pixels the pen covers along the path through `points`: every segment
 // (and the closing one when `closed`) plus the tip at every vertex.
 RegionData WideStroke(std::span<const POINT> points, int width, bool closed);
+
+// The 1-pixel outline of Ellipse(box) as a closed path, pixel by pixel round
+// the box (each point a neighbour of the one before). Empty for boxes of
+// width or height 2 or less, whose outline is a rectangle's.
+std::vector<POINT> EllipseOutlinePath(const RECT &box);
+
+// What a geometric pen `width` >= 2 pixels wide paints for Ellipse(box): the
+// outline path stroked as a closed polygon.
+RegionData WideEllipseOutline(const RECT &box, int width);
 
 }  // namespace zelt::platform

@@ -3,6 +3,8 @@
 // the rasteriser's building blocks against slow pixel models.
 #include <random>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "gdi/draw_raster.h"
 #include "gdi/region_shapes.h"
@@ -228,6 +230,27 @@ TEST(DrawRaster, PenTipsHaveTheBandWidthAndRoundCorners) {
         EXPECT_EQ(box.bottom - box.top, width) << width;
         // Square for 2; from 3 on the corner pixels are cut.
         EXPECT_EQ(tip.Contains(box.left, box.top), width == 2) << width;
+    }
+}
+
+TEST(DrawRaster, PenTipsAreTheEllipticRegionsOfTheirSquare) {
+    // Rows from the top, as CreateEllipticRgn gives them for the square.
+    const struct {
+        int width;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {3, {".#.", "###", ".#."}},
+        {4, {".##.", "####", "####", ".##."}},
+        {6, {"..##..", ".####.", "######", "######", ".####.", "..##.."}},
+        {7, {"..###..", ".#####.", "#######", "#######", "#######", ".#####.", "..###.."}},
+    };
+    for (const auto &c : cases) {
+        const RegionData tip = platform::PenTip(c.width);
+        const LONG first = -(c.width / 2);
+        for (int y = 0; y < c.width; ++y)
+            for (int x = 0; x < c.width; ++x)
+                EXPECT_EQ(tip.Contains(first + x, first + y), c.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] == '#')
+                    << "width " << c.width << " at " << x << "," << y;
     }
 }
 

@@ -1,79 +1,46 @@
-// zeltpaint: shows a person what the library does with an image.
+// zeltpaint: shows a person what the library does with an image — paints it
+// into a device of a chosen depth and writes what the device shows as PNG,
+// or, without an image and a device, a contact sheet of every depth and
+// reduction mode.
 #include <cstdio>
 #include <string>
-#include <vector>
 
+#include "contact_sheet.h"
 #include "demo_image.h"
+#include "devices.h"
 #include "options.h"
 #include "png_io.h"
+#include "store.h"
 #include "zelt/display.h"
 
 namespace {
 
 using zeltpaint::Options;
 
-// RAII owner of a kernel bitmap.
-struct OwnedBitmap {
-    BitmapRecord record{};
-    ~OwnedBitmap() { KrnFreeBitmap(&record); }
-};
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
 
-// Palette a bitmap of `depth` bits gets when the image is stored at that depth.
-std::vector<RGBQUAD> PaletteFor(int depth) {
-    std::vector<RGBQUAD> colors(static_cast<size_t>(1) << depth);
-    if (depth == 1 || depth == 4 || depth == 8) {
-        HPALETTE palette = KrnCreateDevicePalette(depth);
-        const int n = KrnGetPaletteColors(palette, 0, static_cast<int>(colors.size()), colors.data());
-        DeleteObject(palette);
-        if (n == static_cast<int>(colors.size())) return colors;
-    }
-    for (size_t i = 0; i < colors.size(); ++i) {
-        const BYTE g = static_cast<BYTE>(i * 255 / (colors.size() - 1));
-        colors[i] = {g, g, g, 0};
-    }
-    return colors;
+int Fail(int exitCode, const std::string &message, int status) {
+    std::fprintf(stderr, "zeltpaint: %s (status %d)\n", message.c_str(), status);
+    return exitCode;
 }
 
-// Stores the 24-bit `source` as a new bitmap of `depth` bits whose rows are
-// kept in `perspective`, going through the kernel's row conversion.
-int StoreAtDepth(BitmapRecord *source, int depth, int perspective, BitmapRecord *target) {
-    const int order = depth == 12 ? 2 : 1;
-    std::vector<RGBQUAD> palette = depth <= 8 ? PaletteFor(depth) : std::vector<RGBQUAD>();
-    RECT shown = {0, 0, source->Width, source->Height};
-    KrnRectFromBitmap(source, 0, &shown);
-    RECT stored = shown;
-    KrnMapRectPerspective(0, shown.right, shown.bottom, perspective, &stored);
-    int status = KrnCreateBitmap(target, KRN_MEMORY_CONVENTIONAL, stored.right - stored.left,
-                                 stored.bottom - stored.top, depth, order, palette.empty() ? nullptr : palette.data(),
-                                 perspective, nullptr, 0);
-    if (status != STATUS_OK) return status;
-
-    // Row by row of the target: each stored pixel takes the source pixel
-    // displayed at the same place.
-    const DWORD rowBytes = KrnGetRowBufferSize(source->Width, 24, target->Width, depth);
-    std::vector<BYTE> row(rowBytes + static_cast<DWORD>(target->Width) * 3);
-    std::vector<std::vector<BYTE>> sourceRows(static_cast<size_t>(source->Height));
-    for (int y = 0; y < source->Height && status == STATUS_OK; ++y) {
-        sourceRows[y].resize(static_cast<size_t>(source->BytesPerLine));
-        if (KrnGetBitmapRow(source, sourceRows[y].data(), y, static_cast<DWORD>(source->BytesPerLine)) < 0)
-            status = STATUS_BAD_PARAMETER;
+// The source option (displayed coordinates) as stored coordinates.
+bool StoredSource(BitmapRecord *bitmap, const Options &options, RECT &source, std::string &error) {
+    RECT shown = {0, 0, bitmap->Width, bitmap->Height};
+    KrnRectFromBitmap(bitmap, 0, &shown);
+    if (!options.source) {
+        source = {0, 0, bitmap->Width, bitmap->Height};
+        return true;
     }
-    for (int r = 0; r < target->Height && status == STATUS_OK; ++r) {
-        for (int c = 0; c < target->Width; ++c) {
-            RECT pixel = {c, r, c + 1, r + 1};
-            KrnRectFromBitmap(target, 0, &pixel);   // where it is displayed
-            KrnRectToBitmap(source, 0, &pixel);     // what the source stores there
-            const BYTE *from = &sourceRows[pixel.top][3 * static_cast<size_t>(pixel.left)];
-            for (int k = 0; k < 3; ++k) row[3 * static_cast<size_t>(c) + k] = from[k];
-        }
-        status = KrnConvertRowTo24(row.data(), row.data(), target->Width, 24, 1, depth, order,
-                                   palette.empty() ? nullptr : palette.data(), static_cast<int>(palette.size()),
-                                   order == 2 ? KRN_CONVERT_GRAY : 0, target->LowBit, target->HighBit);
-        if (status == STATUS_OK && KrnPutBitmapRow(target, row.data(), r, static_cast<DWORD>(target->BytesPerLine)) < 0)
-            status = STATUS_BAD_PARAMETER;
+    source = *options.source;
+    if (source.right > shown.right || source.bottom > shown.bottom) {
+        error = "--source lies outside the " + std::to_string(shown.right) + " x " + std::to_string(shown.bottom) +
+                " image";
+        return false;
     }
-    if (status != STATUS_OK) KrnFreeBitmap(target);
-    return status;
+    KrnRectToBitmap(bitmap, 0, &source);
+    return true;
 }
 
 }  // namespace
@@ -82,35 +49,57 @@ int main(int argc, char **argv) {
     Options options;
     std::string error;
     if (!zeltpaint::ParseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "zeltpaint: %s\n%s", error.c_str(), "try 'zeltpaint --help'\n");
-        return 2;
+        std::fprintf(stderr, "zeltpaint: %s\ntry 'zeltpaint --help'\n", error.c_str());
+        return kExitUsage;
     }
     if (options.help) {
         std::fputs(zeltpaint::UsageText(), stdout);
         return 0;
     }
 
-    OwnedBitmap image;
-    int status = options.input.empty() ? zeltpaint::CreateDemoImage(&image.record)
-                                       : zeltpaint::LoadImageFile(options.input, &image.record, error);
+    zeltpaint::OwnedBitmap loaded;
+    int status = options.input.empty() ? zeltpaint::CreateDemoImage(&loaded.record)
+                                       : zeltpaint::LoadImageFile(options.input, &loaded.record, error);
     if (status != STATUS_OK) {
-        if (options.input.empty()) error = "cannot make the demo image";
-        std::fprintf(stderr, "zeltpaint: %s (status %d)\n", error.c_str(), status);
-        return options.input.empty() ? 1 : 2;
+        if (options.input.empty()) return Fail(kExitFailed, "cannot make the demo image", status);
+        return Fail(kExitUsage, error, status);
     }
 
-    OwnedBitmap stored;
-    const int perspective = options.perspective >= 0 ? options.perspective : image.record.ViewPerspective;
-    status = StoreAtDepth(&image.record, options.depth, perspective, &stored.record);
-    if (status != STATUS_OK) {
-        std::fprintf(stderr, "zeltpaint: cannot store the image at %d bits (status %d)\n", options.depth, status);
-        return 1;
+    // Stored again only when asked, so deep images keep their samples.
+    zeltpaint::OwnedBitmap stored;
+    BitmapRecord *image = &loaded.record;
+    if (options.depth != 0 || options.perspective >= 0) {
+        const int depth = options.depth != 0 ? options.depth : static_cast<int>(loaded.record.BitsPerPixel);
+        const int perspective = options.perspective >= 0 ? options.perspective : loaded.record.ViewPerspective;
+        status = zeltpaint::StoreAtDepth(&loaded.record, depth, options.grayStorage, perspective, &stored.record);
+        if (status != STATUS_OK) return Fail(kExitFailed, "cannot store the image at " + std::to_string(depth) + " bits", status);
+        image = &stored.record;
     }
-    if (!zeltpaint::WriteDisplayedPng(&stored.record, options.output, error)) {
-        std::fprintf(stderr, "zeltpaint: %s\n", error.c_str());
-        return 1;
+    if (!zeltpaint::ApplyPaintSettings(image, options, error)) return Fail(kExitUsage, error, STATUS_BAD_PARAMETER);
+
+    const std::string name = options.input.empty() ? std::string("DEMO IMAGE") : options.input;
+    zeltpaint::Picture picture;
+    if (options.WantsContactSheet()) {
+        char mode[16];
+        std::snprintf(mode, sizeof(mode), "%X", options.DisplayMode());
+        const std::string title =
+            "ZELTPAINT: " + name + ", " + std::to_string(image->BitsPerPixel) + " BITS, MODE " + mode;
+        status = zeltpaint::MakeContactSheet(image, options.DisplayMode(), title, picture, error);
+    } else {
+        zeltpaint::PaintRequest request;
+        request.deviceBits = options.deviceBits != 0 ? options.deviceBits : 24;
+        request.displayMode = options.DisplayMode();
+        if (!StoredSource(image, options, request.source, error)) return Fail(kExitUsage, error, STATUS_BAD_PARAMETER);
+        RECT shown = request.source;
+        KrnRectFromBitmap(image, 0, &shown);
+        request.width = options.deviceWidth != 0 ? options.deviceWidth : shown.right - shown.left;
+        request.height = options.deviceHeight != 0 ? options.deviceHeight : shown.bottom - shown.top;
+        status = zeltpaint::PaintOnDevice(image, request, picture, error);
     }
-    std::printf("zeltpaint: wrote %s (%d x %d, stored at %d bits, perspective %d)\n", options.output.c_str(),
-                stored.record.Width, stored.record.Height, options.depth, perspective);
+    if (status != STATUS_OK) return Fail(kExitFailed, error, status);
+    if (!zeltpaint::WritePicturePng(picture, options.output, error)) return Fail(kExitFailed, error, 0);
+
+    std::printf("zeltpaint: wrote %s (%d x %d, %s)\n", options.output.c_str(), picture.width, picture.height,
+                options.WantsContactSheet() ? "contact sheet" : zeltpaint::DeviceName(options.deviceBits ? options.deviceBits : 24));
     return 0;
 }

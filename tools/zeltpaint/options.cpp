@@ -4,14 +4,16 @@
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 namespace zeltpaint {
 namespace {
 
-bool ParseInt(std::string_view text, int &value) {
+template <typename T>
+bool ParseNumber(std::string_view text, T &value, int base = 10) {
     const char *end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end;
+    auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    return !text.empty() && ec == std::errc() && ptr == end;
 }
 
 bool OneOf(int value, std::initializer_list<int> allowed) {
@@ -20,23 +22,96 @@ bool OneOf(int value, std::initializer_list<int> allowed) {
     return false;
 }
 
+// "A,B,..." with exactly `count` integers.
+bool ParseIntList(std::string_view text, std::vector<int> &values, size_t count) {
+    values.clear();
+    while (true) {
+        const size_t comma = text.find(',');
+        int v = 0;
+        if (!ParseNumber(text.substr(0, comma), v)) return false;
+        values.push_back(v);
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    return values.size() == count;
+}
+
+// Switches that set or clear display-mode bits.
+struct ModeSwitch {
+    const char *name;
+    UINT set;
+    UINT clear;
+};
+constexpr ModeSwitch kModeSwitches[] = {
+    {"--ordered", DISP_CONVERTER_ALT, 0},
+    // The clustered matrix only matters to the ordered converters.
+    {"--clustered", DISP_DITHER_ALT | DISP_CONVERTER_ALT, 0},
+    {"--fixed-palette", DISP_FIXED_PALETTE, 0},
+    {"--bitonal-gray", DISP_BITONAL_GRAY, 0},
+    {"--bitonal-resample", DISP_BITONAL_RESAMPLE, 0},
+    {"--reduce-same-depth", DISP_REDUCE_SAME_DEPTH, 0},
+    {"--no-reduce", 0, DISP_DEVICE_REDUCE},
+    {"--indexed", DISP_INDEXED_PAINT, 0},
+    {"--no-indexed", 0, DISP_INDEXED_PAINT},
+    {"--kernel-reduce", DISP_KERNEL_REDUCE, 0},
+};
+
 }  // namespace
 
 const char *UsageText() {
     return "usage: zeltpaint [options] [image.png | image.bmp]\n"
            "\n"
-           "Loads the image (or, without one, the built-in demo image), stores it through\n"
-           "the kernel library at the chosen depth and view perspective, and writes the\n"
-           "picture as it is displayed to a PNG file.\n"
+           "Paints an image (or, without one, the built-in demo image) through the display\n"
+           "library into a device of the chosen depth and writes what the device shows to\n"
+           "a PNG file. Without an input image and without --device it writes a contact\n"
+           "sheet: the image painted on every device depth (rows) with error diffusion,\n"
+           "ordered dispersed and ordered clustered dither (columns), each cell labelled.\n"
            "\n"
-           "options:\n"
+           "output:\n"
            "  -o, --output FILE       PNG file to write (default zeltpaint.png)\n"
+           "  --sheet                 write the contact sheet, also for an input image\n"
+           "\n"
+           "device:\n"
+           "  --device BITS           device depth: 1, 4 (memory DCs with a black-and-white\n"
+           "                          or 16-colour DIB section), 8 (an 8-bit palette screen\n"
+           "                          with the paint palette realised), 16, 24 or 32\n"
+           "                          (memory DCs with DIB sections); default 24\n"
+           "  --size WxH              device size in pixels (default: the painted source's\n"
+           "                          displayed size); the source is scaled to fill it\n"
+           "  --source L,T,R,B        part of the image to paint, in displayed coordinates,\n"
+           "                          right and bottom exclusive (default: all of it)\n"
+           "\n"
+           "storage (the image is kept through the kernel library before painting):\n"
            "  --depth N               store the image at N bits per pixel: 1, 2, 3, 4, 5, 6, 7,\n"
-           "                          8, 12, 16, 24, 32, 48 or 64 (default 24). Palette depths\n"
-           "                          use black/white (1), the 16 VGA colours (4), the 3-3-2\n"
-           "                          table (8) or a gray ramp (2, 3, 5, 6, 7); 12 bits is gray\n"
+           "                          8, 12, 16, 24, 32, 48 or 64 (default: as loaded; the demo\n"
+           "                          image is 24). Palette depths use black/white (1), the 16\n"
+           "                          VGA colours (4), the 3-3-2 table (8) or a gray ramp\n"
+           "                          (2, 3, 5, 6, 7); 12 bits is gray\n"
+           "  --gray                  with --depth 16, store one 16-bit gray sample a pixel\n"
            "  --perspective P         view perspective 0..8 the stored rows are kept in; the\n"
-           "                          written picture looks the same for every value\n"
+           "                          painted picture looks the same for every value\n"
+           "\n"
+           "display mode (the library's default is indexed paint with device reduction):\n"
+           "  --ordered               ordered dither instead of error diffusion\n"
+           "  --clustered             ordered dither with the clustered matrix (implies --ordered)\n"
+           "  --fixed-palette         8-bit devices use the fixed 6x6x6 colour cube\n"
+           "  --bitonal-gray          paint 1-bit gray images scaled to gray on deeper devices\n"
+           "  --bitonal-resample      paint 1-bit gray images through bitonal resampling\n"
+           "  --reduce-same-depth     also reduce when the image has the device's depth\n"
+           "  --no-reduce             do not reduce colours to what the device shows\n"
+           "  --indexed, --no-indexed send 8-bit rows as palette indices, or as colours\n"
+           "  --kernel-reduce         take reduced rows from the kernel's colour reduction\n"
+           "  --mode HEX              start from this raw DISP_ mode instead of the default\n"
+           "                          (the switches above then set and clear their bits)\n"
+           "\n"
+           "paint adjustments:\n"
+           "  --intensity N           brightness, -1000..1000 (default 0)\n"
+           "  --contrast N            contrast, -1000..1000 (default 0)\n"
+           "  --gamma N               gamma in hundredths, 1..100000 (default 100)\n"
+           "  --window LOW,HIGH       window level of a 12 or 16-bit gray image: data values\n"
+           "                          LOW..HIGH span black to white\n"
+           "  --window-bits LO,HI     significant bits of the gray sample (default: all)\n"
+           "\n"
            "  -h, --help              show this text\n"
            "\n"
            "exit status: 0 done, 1 the image could not be processed, 2 bad command line or\n"
@@ -46,33 +121,98 @@ const char *UsageText() {
 bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const auto value = [&](std::string_view name) -> const char * {
+        const auto value = [&]() -> const char * {
             if (i + 1 >= argc) {
-                error = std::string(name) + " needs a value";
+                error = std::string(arg) + " needs a value";
                 return nullptr;
             }
             return argv[++i];
         };
+        const auto bad = [&](const char *v, const char *what) {
+            error = std::string(arg) + ": " + what + ", not '" + v + "'";
+            return false;
+        };
+        bool matchedSwitch = false;
+        for (const ModeSwitch &s : kModeSwitches) {
+            if (arg == s.name) {
+                options.modeSet = (options.modeSet & ~s.clear) | s.set;
+                options.modeClear = (options.modeClear & ~s.set) | s.clear;
+                matchedSwitch = true;
+            }
+        }
+        if (matchedSwitch) continue;
+
+        std::vector<int> numbers;
         if (arg == "-h" || arg == "--help") {
             options.help = true;
+        } else if (arg == "--sheet") {
+            options.sheet = true;
+        } else if (arg == "--gray") {
+            options.grayStorage = true;
         } else if (arg == "-o" || arg == "--output") {
-            const char *v = value(arg);
+            const char *v = value();
             if (!v) return false;
             options.output = v;
         } else if (arg == "--depth") {
-            const char *v = value(arg);
+            const char *v = value();
             if (!v) return false;
-            if (!ParseInt(v, options.depth) || !OneOf(options.depth, {1, 2, 3, 4, 5, 6, 7, 8, 12, 16, 24, 32, 48, 64})) {
-                error = std::string("unsupported depth '") + v + "'";
-                return false;
-            }
+            if (!ParseNumber(v, options.depth) || !OneOf(options.depth, {1, 2, 3, 4, 5, 6, 7, 8, 12, 16, 24, 32, 48, 64}))
+                return bad(v, "unsupported depth");
         } else if (arg == "--perspective") {
-            const char *v = value(arg);
+            const char *v = value();
             if (!v) return false;
-            if (!ParseInt(v, options.perspective) || options.perspective < 0 || options.perspective > 8) {
-                error = std::string("view perspective must be 0..8, not '") + v + "'";
-                return false;
-            }
+            if (!ParseNumber(v, options.perspective) || options.perspective < 0 || options.perspective > 8)
+                return bad(v, "view perspective must be 0..8");
+        } else if (arg == "--device") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseNumber(v, options.deviceBits) || !OneOf(options.deviceBits, {1, 4, 8, 16, 24, 32}))
+                return bad(v, "device depth must be 1, 4, 8, 16, 24 or 32");
+        } else if (arg == "--size") {
+            const char *v = value();
+            if (!v) return false;
+            const std::string_view text = v;
+            const size_t x = text.find('x');
+            if (x == std::string_view::npos || !ParseNumber(text.substr(0, x), options.deviceWidth) ||
+                !ParseNumber(text.substr(x + 1), options.deviceHeight) || options.deviceWidth < 1 ||
+                options.deviceHeight < 1 || options.deviceWidth > 8192 || options.deviceHeight > 8192)
+                return bad(v, "size must be WxH, 1..8192 each");
+        } else if (arg == "--source") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseIntList(v, numbers, 4) || numbers[0] < 0 || numbers[1] < 0 || numbers[2] <= numbers[0] ||
+                numbers[3] <= numbers[1])
+                return bad(v, "source must be L,T,R,B with L < R and T < B, not negative");
+            options.source = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+        } else if (arg == "--mode") {
+            const char *v = value();
+            if (!v) return false;
+            std::string_view text = v;
+            if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
+            if (!ParseNumber(text, options.modeBase, 16)) return bad(v, "mode must be a hexadecimal number");
+        } else if (arg == "--intensity" || arg == "--contrast") {
+            const char *v = value();
+            if (!v) return false;
+            int &target = arg == "--intensity" ? options.intensity : options.contrast;
+            if (!ParseNumber(v, target) || target < -1000 || target > 1000) return bad(v, "must be -1000..1000");
+        } else if (arg == "--gamma") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseNumber(v, options.gamma) || options.gamma < 1 || options.gamma > 100000)
+                return bad(v, "gamma must be 1..100000 hundredths");
+        } else if (arg == "--window") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseIntList(v, numbers, 2) || numbers[0] < 0 || numbers[1] < numbers[0])
+                return bad(v, "window must be LOW,HIGH with 0 <= LOW <= HIGH");
+            options.window = std::pair<UINT, UINT>(static_cast<UINT>(numbers[0]), static_cast<UINT>(numbers[1]));
+        } else if (arg == "--window-bits") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseIntList(v, numbers, 2) || numbers[0] < 0 || numbers[1] < numbers[0] || numbers[1] > 15)
+                return bad(v, "window bits must be LO,HI with 0 <= LO <= HI <= 15");
+            options.windowLowBit = numbers[0];
+            options.windowHighBit = numbers[1];
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option '" + std::string(arg) + "'";
             return false;
@@ -82,6 +222,10 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             error = "more than one input image given";
             return false;
         }
+    }
+    if (options.grayStorage && options.depth != 16) {
+        error = "--gray needs --depth 16";
+        return false;
     }
     return true;
 }

@@ -1,16 +1,45 @@
 // Command line of zeltpaint.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "zelt/display.h"
 
 namespace zeltpaint {
 
 struct Options {
     std::string input;                       // empty: the built-in demo image
     std::string output = "zeltpaint.png";
-    int depth = 24;                          // bits per pixel the image is stored at
-    int perspective = -1;                    // -1: keep the image's own
     bool help = false;
+    bool sheet = false;                      // --sheet, or implied (see WantsContactSheet)
+
+    // How the image is kept before painting.
+    int depth = 0;                           // bits the image is stored at; 0 keeps the loaded depth
+    bool grayStorage = false;                // 16 bits as one gray sample (12 bits always is)
+    int perspective = -1;                    // -1: keep the image's own
+
+    // The device painted into.
+    int deviceBits = 0;                      // 1, 4, 8, 16, 24, 32; 0: not chosen (24 for one picture)
+    int deviceWidth = 0, deviceHeight = 0;   // 0: the size of the painted source
+    std::optional<RECT> source;              // displayed-image coordinates
+
+    // Display mode: starts at the library's default or --mode, then the
+    // named switches are set and cleared.
+    UINT modeBase = DISP_DEFAULT_MODE;
+    UINT modeSet = 0;
+    UINT modeClear = 0;
+
+    // Paint adjustments and window level (deep gray images).
+    int intensity = 0, contrast = 0;
+    UINT gamma = 100;
+    int windowLowBit = -1, windowHighBit = -1;  // -1: the whole sample
+    std::optional<std::pair<UINT, UINT>> window; // data values shown as black .. white
+
+    UINT DisplayMode() const { return (modeBase | modeSet) & ~modeClear; }
+    bool HasWindowLevel() const { return window.has_value() || windowLowBit >= 0 || windowHighBit >= 0; }
+    // Without an input image and a device the tool writes the contact sheet.
+    bool WantsContactSheet() const { return sheet || (input.empty() && deviceBits == 0); }
 };
 
 // Parses argv; returns false with `error` set for a bad command line.

@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -15,32 +16,40 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Reads every stored row of `bitmap` as 24-bit blue-green-red.
-bool ReadRowsAs24(BitmapRecord *bitmap, std::vector<BYTE> &pixels, std::string &error) {
-    const int width = bitmap->Width, height = bitmap->Height;
-    const DWORD rowBytes = KrnGetRowBufferSize(width, bitmap->BitsPerPixel, width, 24);
-    std::vector<BYTE> row(rowBytes);
-    std::vector<RGBQUAD> colors(256);
-    const int colorCount = bitmap->BitsPerPixel <= 8 ? KrnGetBitmapColors(bitmap, 0, 256, colors.data()) : 0;
-    const bool gray = bitmap->Order == 2 && bitmap->BitsPerPixel > 8;
-    pixels.assign(static_cast<size_t>(width) * height * 3, 0);
-    const int token = KrnAccessBitmap(bitmap);
-    if (token < 0) {
-        error = "the bitmap holds no image";
-        return false;
+// Reads the PNG's rows (already set up to arrive as `bitsPerPixel`-bit
+// pixels of `bytesPerPixel` bytes) into a new bitmap; frees libpng's state.
+int ReadRowsInto(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height, int bitsPerPixel, int order,
+                 int bytesPerPixel, BitmapRecord *bitmap, std::string &error) {
+    // Declared before setjmp: a longjmp out of libpng must not skip them.
+    std::vector<BYTE> pixels;
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        error = "not a readable PNG file";
+        return STATUS_INVALID_DATA;
     }
-    bool ok = true;
-    for (int y = 0; y < height && ok; ++y) {
-        ok = KrnGetBitmapRow(bitmap, row.data(), y, static_cast<DWORD>(bitmap->BytesPerLine)) >= 0 &&
-             KrnConvertRowTo24(row.data(), row.data(), width, bitmap->BitsPerPixel, bitmap->Order, 24, 1,
-                               colorCount ? colors.data() : nullptr, colorCount,
-                               gray ? KRN_CONVERT_GRAY | KRN_CONVERT_BIT_WINDOW : 0, bitmap->LowBit,
-                               bitmap->HighBit) == STATUS_OK;
-        if (ok) std::memcpy(&pixels[static_cast<size_t>(y) * width * 3], row.data(), static_cast<size_t>(width) * 3);
+    const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+    pixels.resize(rowBytes * height);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = &pixels[y * rowBytes];
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+
+    int status = KrnCreateBitmap(bitmap, KRN_MEMORY_CONVENTIONAL, static_cast<int>(width), static_cast<int>(height),
+                                 bitsPerPixel, order, nullptr, 0, nullptr, 0);
+    if (status != STATUS_OK) {
+        error = "not enough memory for the image";
+        return status;
     }
-    KrnReleaseBitmapAccess(bitmap, token);
-    if (!ok) error = "the kernel could not read the bitmap's rows";
-    return ok;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        const int copied = KrnPutBitmapRow(bitmap, rows[y], static_cast<int>(y), static_cast<DWORD>(rowBytes));
+        if (copied < 0) {
+            KrnFreeBitmap(bitmap);
+            error = "the kernel refused a row";
+            return copied;
+        }
+    }
+    return STATUS_OK;
 }
 
 int LoadPng(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
@@ -51,9 +60,6 @@ int LoadPng(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
         error = "out of memory";
         return STATUS_NO_MEMORY;
     }
-    // Declared before setjmp: a longjmp out of libpng must not skip them.
-    std::vector<BYTE> pixels;
-    std::vector<png_bytep> rows;
     png_uint_32 width = 0, height = 0;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
@@ -64,6 +70,19 @@ int LoadPng(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
+    if (width == 0 || height == 0 || width > 65535 || height > 65535) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        error = "image size out of range";
+        return STATUS_INVALID_DATA;
+    }
+    // 16-bit gray stays deep (one little-endian sample a pixel), so that
+    // window levelling has its levels to work on.
+    const bool deepGray = png_get_bit_depth(png, info) == 16 && png_get_color_type(png, info) == PNG_COLOR_TYPE_GRAY;
+    if (deepGray) {
+        png_set_swap(png);
+        png_read_update_info(png, info);
+        return ReadRowsInto(png, info, width, height, 16, 2, 2, bitmap, error);
+    }
     // Everything becomes 8-bit BGR: palettes expanded, gray widened, alpha
     // dropped, 16-bit channels cut to their high bytes.
     png_set_expand(png);
@@ -72,32 +91,7 @@ int LoadPng(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
     png_set_gray_to_rgb(png);
     png_set_bgr(png);
     png_read_update_info(png, info);
-    if (width == 0 || height == 0 || width > 65535 || height > 65535) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        error = "image size out of range";
-        return STATUS_INVALID_DATA;
-    }
-    pixels.resize(static_cast<size_t>(width) * height * 3);
-    rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = &pixels[static_cast<size_t>(y) * width * 3];
-    png_read_image(png, rows.data());
-    png_destroy_read_struct(&png, &info, nullptr);
-
-    int status = KrnCreateBitmap(bitmap, KRN_MEMORY_CONVENTIONAL, static_cast<int>(width), static_cast<int>(height),
-                                 24, 1, nullptr, 0, nullptr, 0);
-    if (status != STATUS_OK) {
-        error = "not enough memory for the image";
-        return status;
-    }
-    for (png_uint_32 y = 0; y < height; ++y) {
-        const int copied = KrnPutBitmapRow(bitmap, rows[y], static_cast<int>(y), width * 3);
-        if (copied < 0) {
-            KrnFreeBitmap(bitmap);
-            error = "the kernel refused a row";
-            return copied;
-        }
-    }
-    return STATUS_OK;
+    return ReadRowsInto(png, info, width, height, 24, 1, 3, bitmap, error);
 }
 
 int LoadBmp(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
@@ -114,6 +108,19 @@ int LoadBmp(std::FILE *file, BitmapRecord *bitmap, std::string &error) {
     const BYTE *bits = fileHeader.bfOffBits >= sizeof(BITMAPFILEHEADER) && fileHeader.bfOffBits < bytes.size()
                            ? bytes.data() + fileHeader.bfOffBits
                            : nullptr;
+    // The reader trusts the header, so the file must hold what it promises.
+    if (bits != nullptr && bytes.size() >= sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) {
+        BITMAPINFOHEADER info;
+        std::memcpy(&info, header, sizeof(info));
+        if (info.biSize >= sizeof(BITMAPINFOHEADER) && info.biCompression == BI_RGB) {
+            const long long stride = ((static_cast<long long>(info.biWidth) * info.biBitCount + 31) / 32) * 4;
+            const long long need = stride * std::llabs(static_cast<long long>(info.biHeight));
+            if (need > static_cast<long long>(bytes.data() + bytes.size() - bits)) {
+                error = "the BMP file is shorter than its header says";
+                return STATUS_INVALID_DATA;
+            }
+        }
+    }
     const int status = KrnConvertFromDib(bitmap, header, bits);
     if (status != STATUS_OK) error = "the BMP file's header or data is not usable";
     return status;
@@ -136,27 +143,13 @@ int LoadImageFile(const std::string &path, BitmapRecord *bitmap, std::string &er
     return STATUS_INVALID_DATA;
 }
 
-bool WriteDisplayedPng(BitmapRecord *bitmap, const std::string &path, std::string &error) {
-    std::vector<BYTE> stored;
-    if (!ReadRowsAs24(bitmap, stored, error)) return false;
-
-    // Displayed size and, per displayed pixel, the stored pixel shown there.
-    RECT shown = {0, 0, bitmap->Width, bitmap->Height};
-    KrnRectFromBitmap(bitmap, 0, &shown);
-    const int width = shown.right - shown.left, height = shown.bottom - shown.top;
-    std::vector<BYTE> displayed(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            RECT pixel = {x, y, x + 1, y + 1};
-            KrnRectToBitmap(bitmap, 0, &pixel);
-            const BYTE *from = &stored[(static_cast<size_t>(pixel.top) * bitmap->Width + pixel.left) * 3];
-            BYTE *to = &displayed[(static_cast<size_t>(y) * width + x) * 3];
-            to[0] = from[2];
-            to[1] = from[1];
-            to[2] = from[0];
-        }
+bool WritePicturePng(const Picture &picture, const std::string &path, std::string &error) {
+    std::vector<BYTE> rgb(picture.pixels.size() * 3);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        rgb[3 * i] = static_cast<BYTE>(picture.pixels[i] >> 16);
+        rgb[3 * i + 1] = static_cast<BYTE>(picture.pixels[i] >> 8);
+        rgb[3 * i + 2] = static_cast<BYTE>(picture.pixels[i]);
     }
-
     File file(std::fopen(path.c_str(), "wb"));
     if (!file) {
         error = "cannot create '" + path + "': " + std::strerror(errno);
@@ -175,10 +168,10 @@ bool WriteDisplayedPng(BitmapRecord *bitmap, const std::string &path, std::strin
         return false;
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int y = 0; y < height; ++y) png_write_row(png, &displayed[static_cast<size_t>(y) * width * 3]);
+    for (int y = 0; y < picture.height; ++y) png_write_row(png, &rgb[static_cast<size_t>(y) * picture.width * 3]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;

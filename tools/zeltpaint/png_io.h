@@ -1,10 +1,11 @@
-// Reading and writing images for zeltpaint: PNG through libpng, BMP through
-// the kernel's DIB reader, and the displayed picture of any bitmap record
-// written out as an 8-bit RGB PNG.
+// Reading and writing images for zeltpaint: PNG through libpng (16-bit
+// gray kept deep, everything else as 24 bits), BMP through the kernel's DIB
+// reader, and pictures written as 8-bit RGB PNG.
 #pragma once
 
 #include <string>
 
+#include "picture.h"
 #include "zelt/kernel.h"
 
 namespace zeltpaint {
@@ -13,8 +14,7 @@ namespace zeltpaint {
 // Returns a kernel status; `error` says what went wrong.
 int LoadImageFile(const std::string &path, BitmapRecord *bitmap, std::string &error);
 
-// Writes the bitmap as it is displayed (its view perspective applied) to a
-// PNG file. Returns false with `error` set on failure.
-bool WriteDisplayedPng(BitmapRecord *bitmap, const std::string &path, std::string &error);
+// Writes the picture to a PNG file. Returns false with `error` set on failure.
+bool WritePicturePng(const Picture &picture, const std::string &path, std::string &error);
 
 }  // namespace zeltpaint

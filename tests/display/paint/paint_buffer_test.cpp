@@ -107,19 +107,26 @@ TEST_F(PaintBufferTest, DescribedImagePaintsTheBandTopDownAndBottomUp) {
     }
 }
 
-TEST_F(PaintBufferTest, NegativeCountPaintsTheSameAndKeepsTheBuffer) {
+TEST_F(PaintBufferTest, NegativeCountTakesTheRowsLastFirstAndKeepsTheBuffer) {
     BitmapRecord bitmap = Described(5, 6, 0);
     auto band = MakeBand(bitmap, 1, 3);
-    const auto original = band;
+    // The same three rows, delivered last row first.
+    const size_t rowBytes = static_cast<size_t>(bitmap.BytesPerLine);
+    auto reversed = band;
+    for (size_t r = 0; r < 3; ++r)
+        std::copy_n(band.begin() + static_cast<std::ptrdiff_t>((2 - r) * rowBytes), rowBytes,
+                    reversed.begin() + static_cast<std::ptrdiff_t>(r * rowBytes));
+    const auto original = reversed;
     Canvas positive(8, 8), negative(8, 8);
     const RECT destination{1, 1, 6, 7};
     ASSERT_EQ(Z_PaintDCBuffer(positive.dc(), &bitmap, nullptr, nullptr, &destination, nullptr, SRCCOPY, band.data(), 1, 3),
               STATUS_OK);
-    ASSERT_EQ(Z_PaintDCBuffer(negative.dc(), &bitmap, nullptr, nullptr, &destination, nullptr, SRCCOPY, band.data(), 1, -3),
+    ASSERT_EQ(Z_PaintDCBuffer(negative.dc(), &bitmap, nullptr, nullptr, &destination, nullptr, SRCCOPY,
+                              reversed.data(), 1, -3),
               STATUS_OK);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(positive.At(x, y), negative.At(x, y)) << x << "," << y;
-    EXPECT_EQ(band, original);
+    EXPECT_EQ(reversed, original);
     EXPECT_EQ(negative.At(1, 2), PositionColor(0, 1));
 }
 
@@ -170,6 +177,13 @@ TEST_F(PaintBufferTest, RandomClipsDrawExactlyTheMappedPixels) {
         q.firstRow = pick(0, bitmap.Height - 1);
         q.rowCount = pick(1, bitmap.Height - q.firstRow) * (pick(0, 3) == 0 ? -1 : 1);
         auto band = MakeBand(bitmap, q.firstRow, std::abs(q.rowCount));
+        if (q.rowCount < 0) {  // a negative count delivers the rows last first
+            const size_t rowBytes = static_cast<size_t>(bitmap.BytesPerLine);
+            for (size_t top = 0, bottom = band.size() / rowBytes - 1; top < bottom; ++top, --bottom)
+                std::swap_ranges(band.begin() + static_cast<std::ptrdiff_t>(top * rowBytes),
+                                 band.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowBytes),
+                                 band.begin() + static_cast<std::ptrdiff_t>(bottom * rowBytes));
+        }
         const auto original = band;
         const int status = Z_PaintDCBuffer(canvas.dc(), &bitmap, &q.source, &q.sourceClip, &q.destination,
                                            &q.destinationClip, SRCCOPY, band.data(), q.firstRow, q.rowCount);

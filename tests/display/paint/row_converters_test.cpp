@@ -435,6 +435,27 @@ TEST(RowConvertersModel, RowsInPiecesCarryErrorsAndPhase) {
     }
 }
 
+// Long rows take the folded-table path of the 8-bit diffusion converters.
+TEST(RowConvertersModel, LongRowsOnEveryDevice) {
+    int caseNumber = 200000;
+    for (const Scenario &s : AllScenarios()) {
+        if (s.bits != 24 && s.bits != 8 && s.bits != 16) continue;
+        ModeScope scope(kModeMask, ModeBits(s.ordered, s.mode));
+        for (int width : {511, 512, 700}) {
+            Material m(static_cast<unsigned>(++caseNumber), s);
+            const auto src = RandomRow(m, s.bits, width + 3);
+            std::vector<int> errors(3 * static_cast<size_t>(width), 0);
+            std::vector<int> modelErrors = errors;
+            for (int y = 0; y < 2; ++y) {
+                const std::string where = "case " + std::to_string(caseNumber) + " " + s.Describe() + " width " +
+                                          std::to_string(width) + " row " + std::to_string(y);
+                CheckAgainstModel(s, m, src, 3, 3 + width, 1, y, errors, modelErrors, 0, where);
+                if (HasFailure()) return;
+            }
+        }
+    }
+}
+
 TEST(OrderedDither, PiecesContinueThePatternOfTheWholeRow) {
     ModeScope scope(kModeMask, DISP_CONVERTER_ALT);
     std::mt19937 rng(7);

@@ -1,0 +1,164 @@
+#include "devices.h"
+
+#include <memory>
+#include <vector>
+
+#include "zelt/host.h"
+
+namespace zeltpaint {
+namespace {
+
+// The device to paint into: a DC and the pixels behind it, released in
+// reverse order of making.
+class Device {
+public:
+    virtual ~Device() = default;
+    HDC dc() const { return dc_; }
+
+protected:
+    HDC dc_ = nullptr;
+};
+
+// The screen itself (the 8-bit palette device).
+class ScreenDevice : public Device {
+public:
+    ScreenDevice() { dc_ = GetDC(nullptr); }
+    ~ScreenDevice() override {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+};
+
+// A memory DC over a top-down DIB section; 1 and 4-bit sections carry the
+// library's device colours, so reduced pixels land on them exactly.
+class MemoryDevice : public Device {
+public:
+    MemoryDevice(int width, int height, int bits) {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colors[16];
+        } info{};
+        info.header.biSize = sizeof(BITMAPINFOHEADER);
+        info.header.biWidth = width;
+        info.header.biHeight = -height;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = static_cast<WORD>(bits);
+        info.header.biCompression = BI_RGB;
+        if (bits <= 4) {
+            HPALETTE colors = KrnCreateDevicePalette(bits);
+            info.header.biClrUsed = static_cast<DWORD>(KrnGetPaletteColors(colors, 0, 1 << bits, info.colors));
+            DeleteObject(colors);
+            if (info.header.biClrUsed != (1u << bits)) return;
+        }
+        dc_ = CreateCompatibleDC(nullptr);
+        if (!dc_) return;
+        void *pixels = nullptr;
+        bitmap_ = CreateDIBSection(dc_, reinterpret_cast<const BITMAPINFO *>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
+        if (!bitmap_) {
+            DeleteDC(dc_);
+            dc_ = nullptr;
+            return;
+        }
+        old_ = SelectObject(dc_, bitmap_);
+    }
+    ~MemoryDevice() override {
+        if (!dc_) return;
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// The paint palette selected and realised for the duration of the paint
+// (indexed paint sends palette indices, which mean nothing without it).
+class RealizedPalette {
+public:
+    RealizedPalette(HDC dc, BitmapRecord *bitmap) : dc_(dc), palette_(Z_CreatePaintPalette(dc, bitmap)) {
+        if (!palette_) return;
+        old_ = SelectPalette(dc_, palette_, FALSE);
+        RealizePalette(dc_);
+    }
+    ~RealizedPalette() {
+        if (!palette_) return;
+        SelectPalette(dc_, old_, FALSE);
+        DeleteObject(palette_);
+    }
+    RealizedPalette(const RealizedPalette &) = delete;
+    RealizedPalette &operator=(const RealizedPalette &) = delete;
+
+private:
+    HDC dc_;
+    HPALETTE palette_;
+    HPALETTE old_ = nullptr;
+};
+
+// The thread's display mode for one paint.
+class ModeScope {
+public:
+    explicit ModeScope(UINT mode) : old_(Z_SetDisplayMode(0xFFFFFFFF, mode)) {}
+    ~ModeScope() { Z_SetDisplayMode(0xFFFFFFFF, old_); }
+    ModeScope(const ModeScope &) = delete;
+    ModeScope &operator=(const ModeScope &) = delete;
+
+private:
+    UINT old_;
+};
+
+}  // namespace
+
+const char *DeviceName(int deviceBits) {
+    switch (deviceBits) {
+        case 1: return "1-bit black and white";
+        case 4: return "4-bit 16 colours";
+        case 8: return "8-bit palette screen";
+        case 16: return "16-bit 5-5-5";
+        case 24: return "24-bit true colour";
+        case 32: return "32-bit true colour";
+        default: return "unknown device";
+    }
+}
+
+int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &shown, std::string &error) {
+    // Memory DCs report the screen's depth, so the screen always takes the
+    // device's depth for the library's device analysis to see it.
+    if (!ZeltHostConfigureScreen(request.width, request.height, request.deviceBits)) {
+        error = "cannot set up a " + std::to_string(request.width) + " x " + std::to_string(request.height) +
+                " screen at " + std::to_string(request.deviceBits) + " bits";
+        return STATUS_BAD_PARAMETER;
+    }
+    std::unique_ptr<Device> device;
+    if (request.deviceBits == 8)
+        device = std::make_unique<ScreenDevice>();
+    else
+        device = std::make_unique<MemoryDevice>(request.width, request.height, request.deviceBits);
+    if (!device->dc()) {
+        error = std::string("cannot make the ") + DeviceName(request.deviceBits) + " device";
+        return STATUS_NO_MEMORY;
+    }
+    PatBlt(device->dc(), 0, 0, request.width, request.height, BLACKNESS);
+
+    const ModeScope mode(request.displayMode);
+    int status;
+    {
+        const RealizedPalette palette(device->dc(), bitmap);
+        const RECT destination = {0, 0, request.width, request.height};
+        status = Z_PaintDC(device->dc(), bitmap, &request.source, nullptr, &destination, nullptr, SRCCOPY);
+    }
+    if (status != STATUS_OK) {
+        error = std::string("painting on the ") + DeviceName(request.deviceBits) + " device failed";
+        return status;
+    }
+    shown = Picture(request.width, request.height, 0);
+    std::vector<DWORD> rgb(shown.pixels.size());
+    if (!ZeltHostReadPixels(device->dc(), 0, 0, request.width, request.height, rgb.data())) {
+        error = "cannot read the device's pixels";
+        return STATUS_BAD_PARAMETER;
+    }
+    for (size_t i = 0; i < rgb.size(); ++i) shown.pixels[i] = rgb[i] & 0xFFFFFF;
+    return STATUS_OK;
+}
+
+}  // namespace zeltpaint

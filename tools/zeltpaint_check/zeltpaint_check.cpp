@@ -1,0 +1,331 @@
+// Checks of the zeltpaint tool as a person uses it: runs the built program
+// on generated images and reads back the PNG files it writes.
+// usage: zeltpaint_check ZELTPAINT CHECK WORKDIR
+#include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string gTool, gDir;
+int gFailures = 0;
+
+#define CHECK(condition, message)                                                                 \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
+            std::ostringstream where_;                                                            \
+            where_ << message;                                                                    \
+            std::fprintf(stderr, "FAILED %s:%d: %s: %s\n", __FILE__, __LINE__, #condition,        \
+                         where_.str().c_str());                                                   \
+            ++gFailures;                                                                          \
+        }                                                                                         \
+    } while (0)
+
+struct Run {
+    int exitCode;
+    std::string out, err;
+};
+
+std::string ReadText(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Run RunTool(const std::string &arguments) {
+    const std::string command = "'" + gTool + "' " + arguments + " >'" + gDir + "/out.txt' 2>'" + gDir + "/err.txt'";
+    const int raw = std::system(command.c_str());
+    Run run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(gDir + "/out.txt"), ReadText(gDir + "/err.txt")};
+    return run;
+}
+
+using Rgb = std::uint32_t;  // 0xRRGGBB
+constexpr Rgb kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000;
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<Rgb> pixels;
+    Rgb At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool ReadPng(const std::string &path, Image &image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
+    png.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> bytes(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, bytes.data(), 0, nullptr)) return false;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    for (size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = (Rgb{bytes[3 * i]} << 16) | (Rgb{bytes[3 * i + 1]} << 8) | bytes[3 * i + 2];
+    return true;
+}
+
+// A 24-bit bottom-up BMP of width x height pixels coloured by `color`.
+void WriteBmp(const std::string &path, int width, int height, const std::function<Rgb(int, int)> &color) {
+    const int stride = (width * 3 + 3) & ~3;
+    const std::uint32_t imageBytes = static_cast<std::uint32_t>(stride * height);
+    std::vector<std::uint8_t> file;
+    auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    put('B' | ('M' << 8), 2);
+    put(54 + imageBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(static_cast<std::uint32_t>(width), 4);
+    put(static_cast<std::uint32_t>(height), 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(imageBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    for (int row = height - 1; row >= 0; --row) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = color(x, row);
+            put(c & 0xFF, 1);
+            put((c >> 8) & 0xFF, 1);
+            put((c >> 16) & 0xFF, 1);
+        }
+        for (int pad = width * 3; pad < stride; ++pad) put(0, 1);
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(file.data()), file.size());
+}
+
+// A 16-bit gray PNG with the given samples in one row.
+void WriteGray16Png(const std::string &path, const std::vector<std::uint16_t> &samples) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(samples.size());
+    png.height = 1;
+    png.format = PNG_FORMAT_LINEAR_Y;
+    png_image_write_to_file(&png, path.c_str(), 0, samples.data(), 0, nullptr);
+}
+
+std::string Hex(Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof(text), "%06X", c);
+    return text;
+}
+
+// Runs the tool expecting success and reads its PNG.
+bool PaintTo(const std::string &arguments, const std::string &png, Image &image) {
+    const Run run = RunTool(arguments + " -o '" + png + "'");
+    CHECK(run.exitCode == 0, "zeltpaint " << arguments << " exited " << run.exitCode << ": " << run.err);
+    if (run.exitCode != 0) return false;
+    const bool read = ReadPng(png, image);
+    CHECK(read, "cannot read " << png);
+    return read;
+}
+
+// ---- the checks ----
+
+// Left half black, right half white, the top row red: asymmetric in both axes.
+Rgb SplitImage(int x, int y) { return y == 0 ? kRed : x < 4 ? kBlack : kWhite; }
+
+void CheckSheet() {
+    Image sheet;
+    if (!PaintTo("", gDir + "/sheet.png", sheet)) return;
+    // Six rows of three 256 x 192 cells with their labels, and the title.
+    CHECK(sheet.width == 816 && sheet.height == 1342, sheet.width << " x " << sheet.height);
+    if (sheet.width != 816 || sheet.height != 1342) return;
+    CHECK(sheet.At(0, 0) == 0xF2F2F2, "paper " << Hex(sheet.At(0, 0)));
+    // The first cell is the 1-bit device: black and white only, both present.
+    const int cellX = 12, cellY = 12 + 28 + 13;
+    std::map<Rgb, int> colors;
+    for (int y = cellY; y < cellY + 192; ++y)
+        for (int x = cellX; x < cellX + 256; ++x) ++colors[sheet.At(x, y)];
+    CHECK(colors.size() == 2 && colors.count(kBlack) && colors.count(kWhite),
+          "the 1-bit cell holds " << colors.size() << " colours");
+    // The 24-bit cells show the demo image's pure red patch (top of the patch column).
+    const int redX = cellX + 200, redY = cellY + 5 * (192 + 13 + 12) + 20;
+    CHECK(sheet.At(redX, redY) == kRed, "24-bit red patch is " << Hex(sheet.At(redX, redY)));
+}
+
+void CheckHelp() {
+    const Run run = RunTool("--help");
+    CHECK(run.exitCode == 0, "exit " << run.exitCode);
+    for (const char *option : {"--output", "--sheet", "--device", "--size", "--source", "--depth", "--gray",
+                               "--perspective", "--ordered", "--clustered", "--fixed-palette", "--bitonal-gray",
+                               "--bitonal-resample", "--reduce-same-depth", "--no-reduce", "--indexed", "--no-indexed",
+                               "--kernel-reduce", "--mode", "--intensity", "--contrast", "--gamma", "--window",
+                               "--window-bits"})
+        CHECK(run.out.find(option) != std::string::npos, "--help does not explain " << option);
+}
+
+void CheckBadOption() {
+    const struct {
+        const char *arguments;
+        const char *message;
+    } cases[] = {
+        {"--frobnicate", "unknown option '--frobnicate'"},
+        {"--device 7", "device depth must be"},
+        {"--device", "needs a value"},
+        {"--size 0x5", "size must be"},
+        {"--source 4,4,2,8", "source must be"},
+        {"--intensity 1001", "-1000..1000"},
+        {"--mode xyz", "hexadecimal"},
+        {"--gray", "--gray needs --depth 16"},
+        {"a.png b.png", "more than one input"},
+        {"--window 0,1000", "window level needs a 12 or 16-bit gray image"},
+    };
+    for (const auto &c : cases) {
+        const Run run = RunTool("-o '" + gDir + "/never.png' " + c.arguments);
+        CHECK(run.exitCode == 2, c.arguments << ": exit " << run.exitCode);
+        CHECK(run.err.find(c.message) != std::string::npos, c.arguments << ": message was: " << run.err);
+    }
+}
+
+void CheckMissingFile() {
+    Run run = RunTool("'" + gDir + "/no-such-image.png'");
+    CHECK(run.exitCode == 2, "exit " << run.exitCode);
+    CHECK(run.err.find("cannot open") != std::string::npos, "message was: " << run.err);
+    // A file that is neither PNG nor BMP.
+    std::ofstream(gDir + "/text.png") << "not an image at all\n";
+    run = RunTool("'" + gDir + "/text.png'");
+    CHECK(run.exitCode == 2, "exit " << run.exitCode);
+    CHECK(run.err.find("neither a PNG nor a BMP") != std::string::npos, "message was: " << run.err);
+    // A BMP whose header promises more pixels than the file holds.
+    WriteBmp(gDir + "/short.bmp", 64, 64, [](int, int) { return kWhite; });
+    {
+        std::string bytes = ReadText(gDir + "/short.bmp");
+        bytes.resize(200);
+        std::ofstream(gDir + "/short.bmp", std::ios::binary) << bytes;
+    }
+    run = RunTool("'" + gDir + "/short.bmp'");
+    CHECK(run.exitCode == 2, "exit " << run.exitCode);
+    CHECK(run.err.find("shorter than its header") != std::string::npos, "message was: " << run.err);
+}
+
+void CheckDepths() {
+    WriteBmp(gDir + "/white.bmp", 8, 6, [](int, int) { return kWhite; });
+    WriteBmp(gDir + "/split.bmp", 8, 6, SplitImage);
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        for (const char *mode : {"", "--ordered", "--clustered", "--no-indexed", "--kernel-reduce"}) {
+            const std::string label = std::to_string(bits) + " bits " + mode;
+            Image white, split;
+            if (!PaintTo("--device " + std::to_string(bits) + " " + mode + " '" + gDir + "/white.bmp'",
+                         gDir + "/white.png", white) ||
+                !PaintTo("--device " + std::to_string(bits) + " " + mode + " '" + gDir + "/split.bmp'",
+                         gDir + "/split.png", split))
+                continue;
+            CHECK(white.width == 8 && white.height == 6, label << ": " << white.width << " x " << white.height);
+            CHECK(split.width == 8 && split.height == 6, label << ": " << split.width << " x " << split.height);
+            if (white.width != 8 || white.height != 6 || split.width != 8 || split.height != 6) continue;
+            for (int y = 0; y < 6; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    CHECK(white.At(x, y) == kWhite, label << ": white (" << x << "," << y << ") is " << Hex(white.At(x, y)));
+                    // Pure red is a device colour everywhere but on the 1-bit
+                    // device, where dither makes it black or white.
+                    if (bits == 1 && y == 0) {
+                        CHECK(split.At(x, y) == kBlack || split.At(x, y) == kWhite,
+                              label << ": red (" << x << ",0) is " << Hex(split.At(x, y)));
+                        continue;
+                    }
+                    const Rgb want = SplitImage(x, y);
+                    CHECK(split.At(x, y) == want,
+                          label << ": split (" << x << "," << y << ") is " << Hex(split.At(x, y)) << ", want " << Hex(want));
+                }
+            }
+        }
+    }
+}
+
+void CheckSource() {
+    WriteBmp(gDir + "/split.bmp", 8, 6, SplitImage);
+    Image right, scaled;
+    if (PaintTo("--source 4,1,8,6 '" + gDir + "/split.bmp'", gDir + "/right.png", right)) {
+        CHECK(right.width == 4 && right.height == 5, right.width << " x " << right.height);
+        for (Rgb c : right.pixels) CHECK(c == kWhite, "right half shows " << Hex(c));
+    }
+    // Scaled twice onto a larger device: every source pixel a 2 x 2 block.
+    if (PaintTo("--size 16x12 '" + gDir + "/split.bmp'", gDir + "/scaled.png", scaled)) {
+        CHECK(scaled.width == 16 && scaled.height == 12, scaled.width << " x " << scaled.height);
+        if (scaled.width == 16 && scaled.height == 12)
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 16; ++x)
+                    CHECK(scaled.At(x, y) == SplitImage(x / 2, y / 2), "(" << x << "," << y << ") is " << Hex(scaled.At(x, y)));
+    }
+    const Run outside = RunTool("--source 0,0,9,6 '" + gDir + "/split.bmp' -o '" + gDir + "/never.png'");
+    CHECK(outside.exitCode == 2 && outside.err.find("outside") != std::string::npos, outside.err);
+}
+
+void CheckPerspective() {
+    WriteBmp(gDir + "/split.bmp", 8, 6, SplitImage);
+    for (int perspective = 0; perspective <= 8; ++perspective) {
+        for (int depth : {4, 24}) {
+            Image picture;
+            const std::string arguments = "--perspective " + std::to_string(perspective) + " --depth " +
+                                          std::to_string(depth) + " --source 0,0,8,6 '" + gDir + "/split.bmp'";
+            if (!PaintTo(arguments, gDir + "/turned.png", picture)) continue;
+            CHECK(picture.width == 8 && picture.height == 6, arguments << ": " << picture.width << " x " << picture.height);
+            if (picture.width != 8 || picture.height != 6) continue;
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 8; ++x)
+                    CHECK(picture.At(x, y) == SplitImage(x, y),
+                          arguments << ": (" << x << "," << y << ") is " << Hex(picture.At(x, y)));
+        }
+    }
+}
+
+void CheckWindowLevel() {
+    // Samples below, inside and above the window 1000..3000.
+    WriteGray16Png(gDir + "/deep.png", {0, 1000, 2000, 3000, 40000, 65535});
+    Image plain, windowed;
+    if (!PaintTo("'" + gDir + "/deep.png'", gDir + "/plain.png", plain) ||
+        !PaintTo("--window 1000,3000 '" + gDir + "/deep.png'", gDir + "/windowed.png", windowed))
+        return;
+    CHECK(plain.width == 6 && windowed.width == 6, plain.width << ", " << windowed.width);
+    if (plain.width != 6 || windowed.width != 6) return;
+    // Without a window the top 8 bits are the level.
+    CHECK(plain.At(0, 0) == kBlack && plain.At(5, 0) == kWhite, Hex(plain.At(0, 0)) << " " << Hex(plain.At(5, 0)));
+    CHECK(plain.At(2, 0) == 0x070707, "2000 shows as " << Hex(plain.At(2, 0)));
+    // With it: black at and below the window's start, gray inside, white above.
+    CHECK(windowed.At(0, 0) == kBlack && windowed.At(1, 0) == kBlack, Hex(windowed.At(1, 0)));
+    const Rgb middle = windowed.At(2, 0);
+    const int level = static_cast<int>(middle & 0xFF);
+    CHECK(middle == static_cast<Rgb>(level * 0x010101) && level > 110 && level < 145, "2000 shows as " << Hex(middle));
+    for (int x = 3; x < 6; ++x) CHECK(windowed.At(x, 0) == kWhite, x << " shows as " << Hex(windowed.At(x, 0)));
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: zeltpaint_check ZELTPAINT CHECK WORKDIR\n");
+        return 2;
+    }
+    gTool = argv[1];
+    gDir = argv[3];
+    mkdir(gDir.c_str(), 0755);
+    const std::map<std::string, void (*)()> checks = {
+        {"sheet", CheckSheet},           {"help", CheckHelp},       {"bad-option", CheckBadOption},
+        {"missing-file", CheckMissingFile}, {"depths", CheckDepths}, {"source", CheckSource},
+        {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel},
+    };
+    const auto check = checks.find(argv[2]);
+    if (check == checks.end()) {
+        std::fprintf(stderr, "unknown check '%s'\n", argv[2]);
+        return 2;
+    }
+    check->second();
+    if (gFailures) std::fprintf(stderr, "%d failures\n", gFailures);
+    return gFailures ? 1 : 0;
+}
