@@ -89,19 +89,7 @@ constexpr PixelFormatOps kFormats[] = {
 const PixelFormatOps &FormatOps(PixelFormatId id) noexcept { return kFormats[static_cast<int>(id)]; }
 
 int NearestIndex(const RGBQUAD *table, int count, COLORREF colour) noexcept {
-    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
-    int best = 0;
-    int bestDistance = 0x7FFFFFFF;
-    for (int i = 0; i < count; ++i) {
-        const int dr = table[i].rgbRed - r, dg = table[i].rgbGreen - g, db = table[i].rgbBlue - b;
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-            if (distance == 0) break;
-        }
-    }
-    return best;
+    return NearestEntryIndex(table, count, colour, &RGBQUAD::rgbRed, &RGBQUAD::rgbGreen, &RGBQUAD::rgbBlue);
 }
 
 }  // namespace zelt::platform

@@ -42,8 +42,28 @@ struct PixelFormatOps {
 // The table of a format.
 const PixelFormatOps &FormatOps(PixelFormatId id) noexcept;
 
-// Index of the table entry nearest to a colour: smallest squared RGB
-// distance, the lowest index on ties. `count` is at least 1.
+// Index of the entry nearest to a colour: smallest squared RGB distance,
+// the lowest index on ties. Works on colour tables and palette entries
+// alike through the channel members. `count` is at least 1.
+template <class Entry>
+int NearestEntryIndex(const Entry *entries, int count, COLORREF colour, BYTE Entry::*red, BYTE Entry::*green,
+                      BYTE Entry::*blue) noexcept {
+    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    int best = 0;
+    int bestDistance = 0x7FFFFFFF;
+    for (int i = 0; i < count; ++i) {
+        const int dr = entries[i].*red - r, dg = entries[i].*green - g, db = entries[i].*blue - b;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+            if (distance == 0) break;
+        }
+    }
+    return best;
+}
+
+// NearestEntryIndex over a colour table.
 int NearestIndex(const RGBQUAD *table, int count, COLORREF colour) noexcept;
 
 // 16-bit channel expansion: a 5-bit field v reads as (v << 3) | (v >> 2).

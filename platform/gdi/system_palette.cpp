@@ -112,19 +112,8 @@ void PublishSystemPalette() noexcept {
 }
 
 UINT NearestEntry(const PALETTEENTRY *entries, UINT count, COLORREF colour) noexcept {
-    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
-    UINT best = 0;
-    int bestDistance = 0x7FFFFFFF;
-    for (UINT i = 0; i < count; ++i) {
-        const int dr = entries[i].peRed - r, dg = entries[i].peGreen - g, db = entries[i].peBlue - b;
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-            if (distance == 0) break;
-        }
-    }
-    return best;
+    return static_cast<UINT>(NearestEntryIndex(entries, static_cast<int>(count), colour, &PALETTEENTRY::peRed,
+                                               &PALETTEENTRY::peGreen, &PALETTEENTRY::peBlue));
 }
 
 int ExactInUse(const SystemPalette &palette, COLORREF colour) noexcept {
