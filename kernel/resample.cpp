@@ -70,6 +70,54 @@ void ResampleBytes(const BYTE *source, BYTE *target, int width, ColumnWalk walk,
     }
 }
 
+// 24-bit pixels: each source pixel is read once into a DWORD and stored
+// with one 4-byte write per target pixel (the byte past it is overwritten
+// by the next pixel), the last with 3 bytes so nothing past the row is
+// touched. The walk is kept in pointer and error form.
+void Resample24(const BYTE *source, BYTE *target, int width, std::int64_t column, std::int64_t step,
+                std::int64_t error, std::int64_t remainder, std::int64_t extent) {
+    const BYTE *pixel = source + column * 3;
+    const std::ptrdiff_t advance = static_cast<std::ptrdiff_t>(step) * 3;
+    const auto load = [](const BYTE *p) {
+        return DWORD{p[0]} | (DWORD{p[1]} << 8) | (DWORD{p[2]} << 16);
+    };
+    DWORD value = load(pixel);
+    const BYTE *loaded = pixel;
+    BYTE *out = target;
+    for (int i = 0; i + 1 < width; ++i, out += 3) {
+        std::memcpy(out, &value, 4);
+        pixel += advance;
+        error += remainder;
+        if (error >= extent) {
+            error -= extent;
+            pixel += 3;
+        }
+        if (pixel != loaded) {
+            value = load(pixel);
+            loaded = pixel;
+        }
+    }
+    out[0] = static_cast<BYTE>(value);
+    out[1] = static_cast<BYTE>(value >> 8);
+    out[2] = static_cast<BYTE>(value >> 16);
+}
+
+// 32-bit pixels, with the same pointer walk.
+void Resample32(const BYTE *source, BYTE *target, int width, std::int64_t column, std::int64_t step,
+                std::int64_t error, std::int64_t remainder, std::int64_t extent) {
+    const BYTE *pixel = source + column * 4;
+    const std::ptrdiff_t advance = static_cast<std::ptrdiff_t>(step) * 4;
+    for (int i = 0; i < width; ++i, target += 4) {
+        std::memcpy(target, pixel, 4);
+        pixel += advance;
+        error += remainder;
+        if (error >= extent) {
+            error -= extent;
+            pixel += 4;
+        }
+    }
+}
+
 // Packed pixels of 1 to 7 bits, most significant bit first; pixels of 3, 5,
 // 6 and 7 bits may straddle a byte boundary. The output is collected in a
 // bit accumulator and written a byte at a time.
@@ -163,6 +211,13 @@ extern "C" int ZELT_API KrnResampleRow(int bitsPerPixel, DWORD targetBytes, int 
         return STATUS_BAD_PARAMETER;
     const int unit = FetchUnit(bitsPerPixel);
     const int bufferStart = firstColumn - firstColumn % unit;
+    // The common byte-aligned depths take a walk without per-pixel calls.
+    if (bitsPerPixel == 24 || bitsPerPixel == 32) {
+        const auto fast = bitsPerPixel == 24 ? Resample24 : Resample32;
+        fast(static_cast<const BYTE *>(source), static_cast<BYTE *>(target), width, firstColumn - bufferStart, step,
+             error, remainder, extent);
+        return STATUS_OK;
+    }
     const ColumnWalk walk(firstColumn - bufferStart, step, error, remainder, extent);
     resample(static_cast<const BYTE *>(source), static_cast<BYTE *>(target), width, walk, enlarging != FALSE);
     return STATUS_OK;

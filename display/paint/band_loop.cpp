@@ -100,6 +100,7 @@ int PaintBands(const BandJob &job) {
         bandRows -= bandRows % 8;
 
     const std::size_t scaledBytes = Stride(bits, static_cast<std::size_t>(width));
+    const bool copying = job.reducer == nullptr && format.mode == PAINTMODE_DIRECT;
     Block fetch = Allocate(spanBytes + 4);
     Block scaled = Allocate(scaledBytes);
     Block band = Allocate((static_cast<std::size_t>(bandRows) + 1) * stride);
@@ -123,6 +124,9 @@ int PaintBands(const BandJob &job) {
         // First line of the band: its bottom row, or its leftmost column.
         const int first = layout.turn.linesAreColumns ? v.left + done : v.bottom - 1 - done;
         int filled = 0;
+        // Sending may rewrite the band in place (the paint LUT), so rows are
+        // repeated only from the band being built.
+        const BYTE *lastBandRow = nullptr;
         for (int j = 0; j < count && status == STATUS_OK; ++j) {
             const std::int64_t t = LineT(g, layout, first, count, j);
             const int row = static_cast<int>(std::clamp<std::int64_t>(g.row.At(t), 0, g.storedHeight - 1));
@@ -134,6 +138,23 @@ int PaintBands(const BandJob &job) {
                 status = KrnReduceRow(job.reducer, bandRow, static_cast<int>(rowIndex), reduceColumn,
                                       static_cast<DWORD>(stride));
                 filled += status == STATUS_OK;
+                continue;
+            }
+            if (copying) {
+                // Rows go to GDI at the source depth: resample straight into
+                // the band, and repeat a row already there by copying it.
+                if (row == lastRow && lastBandRow != nullptr) {
+                    std::memcpy(bandRow, lastBandRow, stride);
+                } else {
+                    status = FetchSpan(job, row, spanStart, spanBytes, fetch.get());
+                    if (status != STATUS_OK) break;
+                    status = KrnResampleRow(bits, static_cast<DWORD>(stride), walk.first, walk.step, walk.error,
+                                            walk.remainder, fetch.get(), bandRow, width, walk.extent, enlarging);
+                    if (status != STATUS_OK) break;
+                    lastRow = row;
+                }
+                lastBandRow = bandRow;
+                ++filled;
                 continue;
             }
             if (row != lastRow) {

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "gdi/pixel_layout.h"
 
 namespace zelt::platform {
@@ -81,6 +85,21 @@ void DirectToRaw(const PixelConverter &c, const BYTE *row, int sx, int count, DW
 // little-endian DWORDs at a time, the most common transfer of all.
 void Expand24To32(const BYTE *source, BYTE *destination, int count) {
     int i = 0;
+#if defined(__SSE2__)
+    // Four pixels per 16-byte load: pixel k moves up by k bytes. The load
+    // reads 4 bytes past the group, so the last groups take the loop below.
+    const __m128i keep0 = _mm_set_epi32(0, 0, 0, 0x00FFFFFF);
+    const __m128i keep1 = _mm_set_epi32(0, 0, 0x00FFFFFF, 0);
+    const __m128i keep2 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0);
+    const __m128i keep3 = _mm_set_epi32(0x00FFFFFF, 0, 0, 0);
+    for (; i + 6 <= count; i += 4, source += 12, destination += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
+        const __m128i p01 = _mm_or_si128(_mm_and_si128(x, keep0), _mm_and_si128(_mm_slli_si128(x, 1), keep1));
+        const __m128i p23 =
+            _mm_or_si128(_mm_and_si128(_mm_slli_si128(x, 2), keep2), _mm_and_si128(_mm_slli_si128(x, 3), keep3));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(destination), _mm_or_si128(p01, p23));
+    }
+#endif
     for (; i + 4 <= count; i += 4, source += 12, destination += 16) {
         DWORD w[3];
         std::memcpy(w, source, 12);
@@ -234,11 +253,27 @@ bool PixelConverter::Init(const Surface &source, const Surface &destination, Mon
             else
                 lookup_[i] = destination.RawOf(colour);
         }
+        // Indices that keep their values (a band whose colours are the
+        // destination's) move as raw bits, bytes at a time.
+        bool keepsIndices = source.BitsPixel() == destination.BitsPixel();
+        for (int i = 0; i < entries && keepsIndices; ++i) keepsIndices = lookup_[i] == static_cast<DWORD>(i);
         switch (s) {
-            case PixelFormatId::Mono: PickIndexed<PixelFormatId::Mono>(d, toRaw_, store_); break;
-            case PixelFormatId::Index1: PickIndexed<PixelFormatId::Index1>(d, toRaw_, store_); break;
-            case PixelFormatId::Index4: PickIndexed<PixelFormatId::Index4>(d, toRaw_, store_); break;
-            default: PickIndexed<PixelFormatId::Index8>(d, toRaw_, store_); break;
+            case PixelFormatId::Mono:
+                keepsIndices ? PickRaw<PixelFormatId::Mono>(toRaw_, store_)
+                             : PickIndexed<PixelFormatId::Mono>(d, toRaw_, store_);
+                break;
+            case PixelFormatId::Index1:
+                keepsIndices ? PickRaw<PixelFormatId::Index1>(toRaw_, store_)
+                             : PickIndexed<PixelFormatId::Index1>(d, toRaw_, store_);
+                break;
+            case PixelFormatId::Index4:
+                keepsIndices ? PickRaw<PixelFormatId::Index4>(toRaw_, store_)
+                             : PickIndexed<PixelFormatId::Index4>(d, toRaw_, store_);
+                break;
+            default:
+                keepsIndices ? PickRaw<PixelFormatId::Index8>(toRaw_, store_)
+                             : PickIndexed<PixelFormatId::Index8>(d, toRaw_, store_);
+                break;
         }
         return true;
     }

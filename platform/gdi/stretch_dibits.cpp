@@ -101,23 +101,24 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
     const bool merge = call.stretchMode == BLACKONWHITE || call.stretchMode == WHITEONBLACK;
     const bool andMerge = call.stretchMode == BLACKONWHITE;
 
+    const DWORD ropIndex = RopIndex(call.rop);
+    const bool copy = ropIndex == kRopSrcCopy;
+    // 1:1 copies without mirroring store converted rows straight through;
+    // they need neither the column map nor the row scratch.
+    const bool direct = copy && n == s && call.destWidth > 0 && call.srcWidth > 0;
+
     PixelConverter converter;
     AxisMap xMap, yMap;
-    if (!converter.Init(source, destination) || !xMap.Build(n, s, call.xSrc, stepX, merge, true) ||
+    if (!converter.Init(source, destination) || (!direct && !xMap.Build(n, s, call.xSrc, stepX, merge, true)) ||
         !yMap.Build(ny, sh, call.sy, stepY, merge, false))
         return false;
 
-    const DWORD ropIndex = RopIndex(call.rop);
-    const bool copy = ropIndex == kRopSrcCopy;
-    // 1:1 copies without mirroring store converted rows straight through.
-    const bool direct = copy && n == s && call.destWidth > 0 && call.srcWidth > 0;
-
     ByteBuffer scratch;
-    if (!scratch.Reset((std::size_t(source.width) + 3 * std::size_t(n) + 2) * sizeof(DWORD))) return false;
+    if (!direct && !scratch.Reset((std::size_t(source.width) + 3 * std::size_t(n) + 2) * sizeof(DWORD))) return false;
     DWORD *sourceRaw = reinterpret_cast<DWORD *>(scratch.Data());
-    DWORD *values = sourceRaw + source.width;
-    DWORD *pattern = values + n;
-    DWORD *touched = pattern + n;  // 1 where a sample landed
+    DWORD *values = direct ? nullptr : sourceRaw + source.width;
+    DWORD *pattern = direct ? nullptr : values + n;
+    DWORD *touched = direct ? nullptr : pattern + n;  // 1 where a sample landed
     const BrushRow brush(dc, destination);
 
     int destLeft, destRight, destTop, destBottom;

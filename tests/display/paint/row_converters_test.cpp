@@ -456,6 +456,31 @@ TEST(RowConvertersModel, LongRowsOnEveryDevice) {
     }
 }
 
+// Long rows (the folded-table path of the 8-bit converters) whose incoming
+// errors are large, so that channels run past both ends of 0..255 and the
+// folded lookups must clamp exactly as the per-pixel model does.
+TEST(RowConvertersModel, LongRowsWithLargeIncomingErrors) {
+    int caseNumber = 300000;
+    for (const Scenario &s : AllScenarios()) {
+        if (s.ordered || s.device != 8 || (s.bits != 24 && s.bits != 8)) continue;
+        ModeScope scope(kModeMask, ModeBits(s.ordered, s.mode));
+        for (int limit : {16 * 240, 16 * 255 * 4}) {
+            Material m(static_cast<unsigned>(++caseNumber), s);
+            const int width = 600;
+            const auto src = RandomRow(m, s.bits, width + 2);
+            std::vector<int> errors(3 * static_cast<size_t>(width));
+            // Slots at both extremes, then random ones in between.
+            for (size_t i = 0; i < errors.size(); ++i)
+                errors[i] = i < 6 ? (i % 2 ? limit : -limit) : m.Between(-limit, limit);
+            std::vector<int> modelErrors = errors;
+            const std::string where = "case " + std::to_string(caseNumber) + " " + s.Describe() + " limit " +
+                                      std::to_string(limit);
+            CheckAgainstModel(s, m, src, 2, 2 + width, 0, 0, errors, modelErrors, 0, where);
+            if (HasFailure()) return;
+        }
+    }
+}
+
 TEST(OrderedDither, PiecesContinueThePatternOfTheWholeRow) {
     ModeScope scope(kModeMask, DISP_CONVERTER_ALT);
     std::mt19937 rng(7);
