@@ -92,6 +92,37 @@ void Report(T *out, const T &value) {
     if (out != nullptr) *out = value;
 }
 
+// Get…OrgEx / Get…ExtEx: report one field of the DC's state.
+template <class T>
+BOOL GetField(HDC hdc, T DcState::*field, T *out) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(out, dc->State().*field);
+    return TRUE;
+}
+
+BOOL SetOrigin(HDC hdc, POINT DcState::*origin, int x, int y, LPPOINT previous) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    Report(previous, dc->State().*origin);
+    dc->State().*origin = POINT{x, y};
+    return TRUE;
+}
+
+// Extents change only in the scalable modes; elsewhere the call succeeds
+// and changes nothing. A zero extent is refused.
+BOOL SetExtent(HDC hdc, SIZE DcState::*extent, int x, int y, LPSIZE previous) {
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return FALSE;
+    DcState &state = dc->State();
+    Report(previous, state.*extent);
+    if (!ScalableMode(state.mapMode)) return TRUE;
+    if (x == 0 || y == 0) return FALSE;
+    state.*extent = SIZE{x, y};
+    if (state.mapMode == MM_ISOTROPIC) FixIsotropic(state);
+    return TRUE;
+}
+
 }  // namespace
 
 extern "C" {
@@ -119,74 +150,28 @@ int WINAPI GetMapMode(HDC hdc) {
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lppt, dc->State().windowOrg);
-    dc->State().windowOrg = POINT{x, y};
-    return TRUE;
+    return SetOrigin(hdc, &DcState::windowOrg, x, y, lppt);
 }
 
-BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT lppoint) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lppoint, dc->State().windowOrg);
-    return TRUE;
-}
+BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT lppoint) { return GetField(hdc, &DcState::windowOrg, lppoint); }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lppt, dc->State().viewportOrg);
-    dc->State().viewportOrg = POINT{x, y};
-    return TRUE;
+    return SetOrigin(hdc, &DcState::viewportOrg, x, y, lppt);
 }
 
-BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT lppoint) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lppoint, dc->State().viewportOrg);
-    return TRUE;
-}
+BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT lppoint) { return GetField(hdc, &DcState::viewportOrg, lppoint); }
 
-// Extents change only in the scalable modes; elsewhere the call succeeds
-// and changes nothing. A zero extent is refused.
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    DcState &state = dc->State();
-    Report(lpsz, state.windowExt);
-    if (!ScalableMode(state.mapMode)) return TRUE;
-    if (x == 0 || y == 0) return FALSE;
-    state.windowExt = SIZE{x, y};
-    if (state.mapMode == MM_ISOTROPIC) FixIsotropic(state);
-    return TRUE;
+    return SetExtent(hdc, &DcState::windowExt, x, y, lpsz);
 }
 
-BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lpsize, dc->State().windowExt);
-    return TRUE;
-}
+BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize) { return GetField(hdc, &DcState::windowExt, lpsize); }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    DcState &state = dc->State();
-    Report(lpsz, state.viewportExt);
-    if (!ScalableMode(state.mapMode)) return TRUE;
-    if (x == 0 || y == 0) return FALSE;
-    state.viewportExt = SIZE{x, y};
-    if (state.mapMode == MM_ISOTROPIC) FixIsotropic(state);
-    return TRUE;
+    return SetExtent(hdc, &DcState::viewportExt, x, y, lpsz);
 }
 
-BOOL WINAPI GetViewportExtEx(HDC hdc, LPSIZE lpsize) {
-    DcObject *dc = FindDc(hdc);
-    if (dc == nullptr) return FALSE;
-    Report(lpsize, dc->State().viewportExt);
-    return TRUE;
-}
+BOOL WINAPI GetViewportExtEx(HDC hdc, LPSIZE lpsize) { return GetField(hdc, &DcState::viewportExt, lpsize); }
 
 BOOL WINAPI LPtoDP(HDC hdc, LPPOINT lppt, int c) {
     DcObject *dc = FindDc(hdc);
