@@ -162,6 +162,79 @@ ZAPI int ZELT_API Z_WindowLevelFillLUT(RGBQUAD *lut, UINT lutLength, COLORREF st
                                        UINT low, UINT high, UINT lowBit, UINT highBit, UINT minValue,
                                        UINT maxValue, UINT flag);
 
+/* ---- selection regions ------------------------------------------------------------ */
+/* A bitmap's region is a run list in stored-image coordinates. Shapes are
+   given in caller coordinates that `xform` maps into the bitmap (NULL: the
+   shape is in bitmap coordinates); `mode` is one of RGNMODE_... and says
+   how the new shape merges with the existing region (a bitmap without a
+   region counts as wholly selected). Every result is clipped to the
+   bitmap. On failure the bitmap keeps its previous region. */
+ZAPI int ZELT_API Z_SetBitmapRgnRect(BitmapRecord *bitmap, const RegionXForm *xform, const RECT *rect, int mode);
+ZAPI int ZELT_API Z_SetBitmapRgnRoundRect(BitmapRecord *bitmap, const RegionXForm *xform, const RECT *rect,
+                                          int ellipseWidth, int ellipseHeight, int mode);
+ZAPI int ZELT_API Z_SetBitmapRgnEllipse(BitmapRecord *bitmap, const RegionXForm *xform, const RECT *rect, int mode);
+/* fillMode 0: WINDING, 1: ALTERNATE. */
+ZAPI int ZELT_API Z_SetBitmapRgnPolygon(BitmapRecord *bitmap, const RegionXForm *xform, const POINT *points,
+                                        int pointCount, int fillMode, int mode);
+/* The caller's region is only read. A NULL handle removes the region. */
+ZAPI int ZELT_API Z_SetBitmapRgnHandle(BitmapRecord *bitmap, const RegionXForm *xform, HRGN region, int mode);
+/* Moves the region right by columnOffset and down by rowOffset, cutting
+   off what leaves the bitmap; a bitmap without a region gets the whole
+   bitmap moved. */
+ZAPI int ZELT_API Z_OffsetBitmapRgn(BitmapRecord *bitmap, int rowOffset, int columnOffset);
+/* Every pixel of `color` (0x01000000 | index: a palette index for 8 bits
+   or less). */
+ZAPI int ZELT_API Z_SetBitmapRgnColor(BitmapRecord *bitmap, COLORREF color, int mode);
+/* The white pixels of `mask` (same size as the bitmap). */
+ZAPI int ZELT_API Z_SetBitmapRgnFromMask(BitmapRecord *bitmap, const RegionXForm *xform, BitmapRecord *mask,
+                                         int mode);
+/* A new 1-bit bitmap, owned by the caller, with 1 for the selected pixels. */
+ZAPI int ZELT_API Z_CreateMaskFromBitmapRgn(BitmapRecord *bitmap, BitmapRecord *mask);
+/* The 4-connected area around pixel (x, y) whose red, green and blue each
+   lie within the low byte of `tolerance` of the seed's. */
+ZAPI int ZELT_API Z_SetBitmapRgnMagicWand(BitmapRecord *bitmap, int x, int y, UINT tolerance, int mode);
+
+/* 1 when the bitmap holds a region record (even an empty one), else 0. */
+ZAPI int ZELT_API Z_BitmapHasRgn(const BitmapRecord *bitmap);
+ZAPI int ZELT_API Z_FreeBitmapRgn(BitmapRecord *bitmap);
+/* 1 when the pixel is selected, else 0. */
+ZAPI int ZELT_API Z_IsPtInBitmapRgn(BitmapRecord *bitmap, int row, int column);
+ZAPI int ZELT_API Z_GetBitmapRgnArea(BitmapRecord *bitmap, DWORD *area);
+/* The most integers Z_GetBitmapClipSegments can write for one row. */
+ZAPI int ZELT_API Z_GetBitmapClipSegmentsMax(BitmapRecord *bitmap, DWORD *count);
+/* The selected runs of a row as start, end, start, end, ... */
+ZAPI int ZELT_API Z_GetBitmapClipSegments(BitmapRecord *bitmap, int row, LONG *segments, DWORD *count);
+/* The region's bounding box in display coordinates. */
+ZAPI int ZELT_API Z_GetBitmapRgnBounds(BitmapRecord *bitmap, const RegionXForm *xform, RECT *bounds);
+/* A GDI region of the selection in display coordinates. *callerOwns is 1
+   when the caller must delete it, 0 when it is the region's cached handle
+   (valid until the region changes). */
+ZAPI int ZELT_API Z_IntGetBitmapRgnHandle(BitmapRecord *bitmap, const RegionXForm *xform, HRGN *region,
+                                          int *callerOwns);
+/* The same, always a handle the caller deletes. */
+ZAPI int ZELT_API Z_GetBitmapRgnHandle(BitmapRecord *bitmap, const RegionXForm *xform, HRGN *region);
+/* A deep copy of a region record (NULL source: *destination = NULL). */
+ZAPI int ZELT_API Z_CopyZeltRgn(RegionRecord **destination, RegionRecord *source);
+
+/* Z_PaintDC and Z_PaintDCBuffer limited to the selected pixels. The
+   region is mapped from `source` (NULL: the whole bitmap) onto
+   `destination`; any clip region of hdc is replaced while painting and
+   restored afterwards. */
+ZAPI int ZELT_API Z_PaintRgnDC(HDC hdc, BitmapRecord *bitmap, const RECT *source, const RECT *sourceClip,
+                               const RECT *destination, const RECT *destinationClip, DWORD rop);
+ZAPI int ZELT_API Z_PaintRgnDCBuffer(HDC hdc, BitmapRecord *bitmap, const RECT *source, const RECT *sourceClip,
+                                     const RECT *destination, const RECT *destinationClip, DWORD rop,
+                                     void *buffer, int firstRow, int rowCount);
+/* The GDI region the two calls above paint through. */
+ZAPI int ZELT_API Z_GetResizedRgnHandle(BitmapRecord *bitmap, const RECT *source, const RECT *destination,
+                                        HRGN *region, int *callerOwns);
+/* Draws the region's outline with stripe pattern frameType (0..7; stepping
+   it moves the stripes: marching ants). */
+ZAPI int ZELT_API Z_FrameBitmapRgn(HDC hdc, BitmapRecord *bitmap, const RegionXForm *xform, UINT frameType);
+/* XORs `color` into the selected pixels; a second identical call restores
+   the device. */
+ZAPI int ZELT_API Z_ColorBitmapRgn(HDC hdc, BitmapRecord *bitmap, const RegionXForm *xform, COLORREF color);
+
 #ifdef __cplusplus
 }
 #endif

@@ -479,6 +479,37 @@ KRNAPI int ZELT_API KrnStartColorReduce(const BitmapRecord *source, int dstWidth
 KRNAPI int ZELT_API KrnReduceRow(HKRNREDUCE handle, void *target, int rowIndex, int firstColumn, DWORD bytes);
 KRNAPI int ZELT_API KrnEndColorReduce(HKRNREDUCE handle); /* NULL allowed */
 
+/* ---- whole-image operations ---------------------------------------------------- */
+/* Writes `color` to every pixel of the bitmap inside its region (every
+   pixel when it has none). For 8 bits or less a colour whose top byte is
+   0x01 names palette index (color & 0xFF); any other colour is matched to
+   the nearest palette entry. Deep images store the colour in their own
+   format (gray images its luminance). STATUS_NO_BITMAP for a null or
+   unallocated bitmap; STATUS_NO_MEMORY when a work row cannot be made. */
+KRNAPI int ZELT_API KrnFillBitmap(BitmapRecord *bitmap, COLORREF color);
+
+/* Makes `destination` a new allocated bitmap holding `source` at `bits`
+   bits per pixel (1, 4, 8, 16, 24, 32), with the source's size, view
+   perspective, resolution and no region. For 8 bits or less the colours
+   come from `colors` (colorCount entries) or `palette` when
+   KRN_COLORRES_GIVEN_PALETTE is set, else from the fixed table of the
+   depth (black and white for 1 bit, the device palette for 4 and 8). Pixels
+   take the nearest colour unless KRN_COLORRES_DIFFUSE asks for error
+   diffusion. Deep results use Order 1 (blue, green, red) with
+   KRN_COLORRES_BGR and Order 0 otherwise. Deep gray sources are read
+   through the bit window lowBit..highBit, or their own window when highBit
+   is 0. The source is left untouched; on failure `destination` is left
+   cleared and owns nothing. STATUS_BAD_PARAMETER for null records, an
+   unsupported depth or an empty given palette; STATUS_NO_BITMAP for an
+   unallocated source; STATUS_NO_MEMORY. */
+#define KRN_COLORRES_FIXED_PALETTE 0x0001
+#define KRN_COLORRES_DIFFUSE 0x0002
+#define KRN_COLORRES_BGR 0x0004
+#define KRN_COLORRES_GIVEN_PALETTE 0x0010
+KRNAPI int ZELT_API KrnConvertColorRes(const BitmapRecord *source, BitmapRecord *destination, int bits, UINT flags,
+                                       const RGBQUAD *colors, HPALETTE palette, int colorCount, int lowBit,
+                                       int highBit);
+
 /* ---- 1-bit runs and cell thresholds ------------------------------------------ */
 /* Pixels firstColumn .. firstColumn + count - 1 of stored row `row` of a
    1-bit image as run lengths that alternate between pixels of value 0 and

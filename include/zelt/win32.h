@@ -577,6 +577,11 @@ typedef struct tagDIBSECTION {
 #define SHADEBLENDCAPS 120
 
 WINGDIAPI HDC WINAPI CreateCompatibleDC(HDC hdc);
+/* Device contexts by driver name. "DISPLAY" (any case) gives a context on
+   the screen, deleted with DeleteDC; other drivers are not available. */
+typedef struct _devicemodeA DEVMODEA;
+WINGDIAPI HDC WINAPI CreateDCA(LPCSTR pszDriver, LPCSTR pszDevice, LPCSTR pszPort, const DEVMODEA *pdm);
+#define CreateDC CreateDCA
 WINGDIAPI BOOL WINAPI DeleteDC(HDC hdc);
 WINGDIAPI HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 WINGDIAPI HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, void **ppvBits,

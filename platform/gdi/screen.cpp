@@ -169,6 +169,14 @@ HDC WINAPI GetDC(HWND hWnd) {
     return static_cast<HDC>(handle);
 }
 
+HDC WINAPI CreateDCA(LPCSTR pszDriver, LPCSTR /*pszDevice*/, LPCSTR /*pszPort*/, const DEVMODEA * /*pdm*/) {
+    if (pszDriver == nullptr || lstrcmpiA(pszDriver, "DISPLAY") != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return GetDC(nullptr);
+}
+
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
     DcObject *dc = FindDc(hDC);
     if (dc == nullptr || dc->IsMemory()) return 0;
