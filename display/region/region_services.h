@@ -4,7 +4,5 @@
 
 #include "zelt/display.h"
 
-// Fills the 23 entries in their fixed order. Region operations this build
-// does not offer yet are null; the kernel treats a null entry as a service
-// it cannot call.
+// Fills the 23 entries in their fixed order.
 void BuildRegionServices(KRNSERVICEPROC (&table)[KRN_REGION_SERVICE_COUNT]);

@@ -1,0 +1,52 @@
+// Shearing a bitmap's region along with the bitmap: each row moves right
+// by a whole number of pixels, tan(angle) per row, with the remainder
+// accumulated so that the shift grows evenly.
+#include "region/region_internal.h"
+
+namespace zelt::region {
+
+int ZELT_API ShearBitmapRgn(BitmapRecord *bitmap, int angle) {
+    if (bitmap == nullptr) return STATUS_NO_BITMAP;
+    RegionRecord *region = bitmap->Region;
+    if (region == nullptr) return STATUS_OK;
+
+    const LONG a = angle < 0 ? -angle : angle;
+    // Mirroring views see the image upside down: their shear runs from the
+    // top, the others' from the bottom.
+    const LONG v = bitmap->ViewPerspective;
+    const bool fromTop = v == 1 || v == 2 || v == 5 || v == 7;
+    const LONG c = KrnCosFixed(a);
+    const LONG sine = KrnSinFixed(a);
+    if (c == 0) return STATUS_BAD_PARAMETER;  // a vertical shear has no width
+    const LONG step = sine / c;
+    const LONG rest = sine % c;
+
+    LONG shift = 0, acc = 0;
+    bool boundsSet = false;
+    const LONG height = bitmap->Height;
+    for (LONG i = 0; i < height; ++i) {
+        const LONG y = fromTop ? i : height - 1 - i;
+        if (y >= region->Bounds.top && y < region->Bounds.bottom) {
+            const RowEntry &entry = region->RowTable[y - region->Bounds.top];
+            if (entry.Count > 0) {
+                LONG *values = region->RunData + entry.Offset / sizeof(LONG);
+                for (DWORD k = 0; k < entry.Count; ++k) values[k] += shift;
+                if (!boundsSet || values[0] < region->Bounds.left) region->Bounds.left = values[0];
+                if (!boundsSet || values[entry.Count - 1] > region->Bounds.right)
+                    region->Bounds.right = values[entry.Count - 1];
+                boundsSet = true;
+            }
+        }
+        shift += step;
+        acc += rest;
+        if (acc > c) {
+            shift += 1;
+            acc -= c;
+        }
+    }
+    DropRegionCaches(*region);
+    const RECT whole{0, 0, bitmap->Width, bitmap->Height};
+    return ClipRgnRecord(region, &whole);
+}
+
+}  // namespace zelt::region

@@ -1,0 +1,114 @@
+// The magic wand against a breadth-first flood fill over the colours the
+// kernel reports for each pixel.
+#include <cstdlib>
+#include <deque>
+
+#include <gtest/gtest.h>
+
+#include "pixel_canvas.h"
+#include "region_model_support.h"
+#include "support/leak_guard.h"
+
+namespace {
+
+using namespace zelt::test;
+
+class MagicWandTest : public LeakCheckedTest {};
+
+// The 4-connected pixels around the seed whose channels each lie within
+// `tolerance` of the seed's; the seed itself is always in.
+PixelMask FloodModel(BitmapRecord &bitmap, LONG seedX, LONG seedY, int tolerance) {
+    const LONG w = bitmap.Width, h = bitmap.Height;
+    const COLORREF seed = KrnGetPixelColor(&bitmap, seedY, seedX);
+    auto near = [&](COLORREF c) {
+        return std::abs(int(GetRValue(c)) - int(GetRValue(seed))) <= tolerance &&
+               std::abs(int(GetGValue(c)) - int(GetGValue(seed))) <= tolerance &&
+               std::abs(int(GetBValue(c)) - int(GetBValue(seed))) <= tolerance;
+    };
+    PixelMask selected(w, h);
+    std::deque<POINT> queue{POINT{seedX, seedY}};
+    selected.Set(seedX, seedY);
+    while (!queue.empty()) {
+        const POINT p = queue.front();
+        queue.pop_front();
+        const POINT next[] = {{p.x - 1, p.y}, {p.x + 1, p.y}, {p.x, p.y - 1}, {p.x, p.y + 1}};
+        for (const POINT &n : next) {
+            if (!selected.Inside(n.x, n.y) || selected.Get(n.x, n.y)) continue;
+            if (!near(KrnGetPixelColor(&bitmap, n.y, n.x))) continue;
+            selected.Set(n.x, n.y);
+            queue.push_back(n);
+        }
+    }
+    return selected;
+}
+
+TEST_F(MagicWandTest, MatchesFloodFillInEveryLayout) {
+    constexpr LONG kW = 23, kH = 17;
+    for (const Layout &layout : kLayouts) {
+        for (int tolerance : {0, 9, 30, 0x1FF}) {  // only the low byte counts: 0x1FF is 255
+            for (uint32_t seed = 0; seed < 3; ++seed) {
+                SCOPED_TRACE(std::string(layout.name) + " tolerance " + std::to_string(tolerance) + " seed " +
+                             std::to_string(seed));
+                Canvas canvas(layout, kW, kH, seed * 31 + uint32_t(layout.bits) * 7 + uint32_t(layout.order));
+                std::mt19937 rng(seed);
+                const LONG x = LONG(rng() % kW), y = LONG(rng() % kH);
+                const PixelMask expected = FloodModel(canvas.bitmap, x, y, tolerance & 0xFF);
+                ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, x, y, UINT(tolerance), RGNMODE_SET), STATUS_OK);
+                ASSERT_TRUE(RecordIsWellFormed(*canvas.bitmap.Region));
+                EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, kW, kH), expected);
+            }
+        }
+    }
+}
+
+TEST_F(MagicWandTest, IslandsUniformImagesAndBadSeeds) {
+    Canvas canvas(kLayouts[10], 12, 9, 1, 1);  // 24 bits, one colour
+    ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, 11, 8, 0, RGNMODE_SET), STATUS_OK);
+    EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, 12, 9).Count(), 12 * 9);
+
+    // A one-pixel island selects itself, merged by mode.
+    canvas.WritePixel(5, 4, canvas.pool[0] ^ 0x808080);
+    ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, 5, 4, 10, RGNMODE_XOR), STATUS_OK);
+    const PixelMask all = MaskFromRecord(*canvas.bitmap.Region, 12, 9);
+    EXPECT_EQ(all.Count(), 12 * 9 - 1);
+    EXPECT_FALSE(all.Get(5, 4));
+
+    const POINT outside[] = {{12, 0}, {-1, 3}, {0, 9}, {4, -1}};
+    for (const POINT &p : outside)
+        EXPECT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, p.x, p.y, 0, RGNMODE_SET), STATUS_BAD_PARAMETER);
+    EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, 12, 9), all);
+    BitmapRecord unallocated{};
+    EXPECT_EQ(Z_SetBitmapRgnMagicWand(&unallocated, 0, 0, 0, RGNMODE_SET), STATUS_NO_BITMAP);
+    EXPECT_EQ(Z_SetBitmapRgnMagicWand(nullptr, 0, 0, 0, RGNMODE_SET), STATUS_NO_BITMAP);
+}
+
+// Every allocation failing in turn, the stack's growth included (a uniform
+// image this size keeps far more than one step of pixels pending).
+TEST_F(MagicWandTest, FailedAllocationsKeepThePreviousRegion) {
+    constexpr LONG kW = 300, kH = 280;
+    Canvas canvas(kLayouts[7], kW, kH, 4, 1);  // 8 bits, one colour
+    canvas.bitmap.Region = RecordFromMask(RandomShape(12, kW, kH)).release();
+    PixelMask before;
+    int status = 0;
+    long failures = 0;
+    const long allocations = ForEachAllocationFailure(
+        [&] {
+            before = MaskFromRecord(*canvas.bitmap.Region, kW, kH);
+            status = Z_SetBitmapRgnMagicWand(&canvas.bitmap, 17, 260, 0, RGNMODE_XOR);
+        },
+        [&](long failedAt) {
+            ASSERT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt << ": " << status;
+            if (status == STATUS_OK) return;
+            ++failures;
+            EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, kW, kH), before) << "allocation " << failedAt;
+        });
+    EXPECT_GT(failures, 5);
+    EXPECT_GT(allocations, 8);
+    // Undisturbed, the uniform image is selected whole: XOR inverts.
+    before = MaskFromRecord(*canvas.bitmap.Region, kW, kH);
+    ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, 17, 260, 0, RGNMODE_XOR), STATUS_OK);
+    EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, kW, kH),
+              ModelOf(kW, kH, 0, 0, [&](LONG x, LONG y) { return !before.Get(x, y); }));
+}
+
+}  // namespace

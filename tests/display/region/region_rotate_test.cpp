@@ -1,0 +1,180 @@
+// Turning regions: exact quarter turns against the pixel mapping, turns by
+// arbitrary angles against geometric invariants, and shapes given in
+// another view perspective against a model built from the perspective table.
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+#include "region_model_support.h"
+#include "support/perspective_oracle.h"
+
+namespace zelt::test {
+namespace {
+
+using namespace zelt::region;
+
+TEST(RegionRotate, QuarterTurnsMapEveryPixelExactly) {
+    struct Case {
+        int angle;
+        bool exchanges;
+        // The destination pixel of source pixel (c, r) of a w x h space.
+        Point (*to)(LONG w, LONG h, LONG c, LONG r);
+    };
+    auto clockwise = [](LONG, LONG h, LONG c, LONG r) { return Point{int(h - 1 - r), int(c)}; };
+    auto halfTurn = [](LONG w, LONG h, LONG c, LONG r) { return Point{int(w - 1 - c), int(h - 1 - r)}; };
+    auto counter = [](LONG w, LONG, LONG c, LONG r) { return Point{int(r), int(w - 1 - c)}; };
+    const Case cases[] = {{9000, true, clockwise},  {18000, false, halfTurn}, {27000, true, counter},
+                          {-9000, true, counter},   {45000, true, clockwise}, {-18000, false, halfTurn}};
+    constexpr LONG kW = 37, kH = 23;
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        const PixelMask source = RandomShape(seed, kW, kH, 4);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " angle " << c.angle);
+            const LONG dw = c.exchanges ? kH : kW, dh = c.exchanges ? kW : kH;
+            RecordPtr record = RecordFromMask(source);
+            RegionRecord *const before = record.get();
+            ASSERT_EQ(RotateRgnRecord90(record.get(), dw, dh, kW, kH, c.angle), STATUS_OK);
+            ASSERT_EQ(record.get(), before);
+            ASSERT_TRUE(RecordIsWellFormed(*record));
+            PixelMask expected(dw, dh);
+            for (LONG r = 0; r < kH; ++r)
+                for (LONG col = 0; col < kW; ++col)
+                    if (source.Get(col, r)) expected.Set(c.to(kW, kH, col, r).x, c.to(kW, kH, col, r).y);
+            const PixelMask got = MaskFromRecord(*record, dw, dh);
+            EXPECT_TRUE(got.outside == 0 && got == expected);
+        }
+    }
+}
+
+TEST(RegionRotate, QuarterTurnRefusesOtherAnglesAndSkipsWholeTurns) {
+    const PixelMask source = RandomShape(5, 20, 20);
+    for (int angle : {4500, 100, -27100, 0, 36000, -72000}) {
+        RecordPtr record = RecordFromMask(source);
+        const bool whole = angle % 36000 == 0;
+        EXPECT_EQ(RotateRgnRecord90(record.get(), 20, 20, 20, 20, angle), whole ? STATUS_OK : STATUS_BAD_PARAMETER)
+            << angle;
+        EXPECT_TRUE(MaskFromRecord(*record, 20, 20) == source) << angle;
+    }
+}
+
+// Centre of mass of the selected pixels' centres.
+struct Centroid {
+    double x = 0, y = 0;
+    long count = 0;
+};
+
+Centroid CentroidOf(const PixelMask &mask) {
+    Centroid c;
+    for (LONG y = 0; y < mask.height; ++y)
+        for (LONG x = 0; x < mask.width; ++x)
+            if (mask.Get(x, y)) {
+                c.x += x + 0.5;
+                c.y += y + 0.5;
+                ++c.count;
+            }
+    if (c.count > 0) {
+        c.x /= double(c.count);
+        c.y /= double(c.count);
+    }
+    return c;
+}
+
+// Turns the region of a size x size bitmap of the given perspective.
+PixelMask Turned(const PixelMask &source, int angle, LONG perspective = 0) {
+    RegionBitmap bitmap(source.width, source.height, RecordFromMask(source), perspective);
+    EXPECT_EQ(RotateBitmapRgn(&bitmap.record, source.width, source.height, angle), STATUS_OK);
+    EXPECT_TRUE(RecordIsWellFormed(*bitmap.record.Region));
+    return bitmap.Selection();
+}
+
+// A positive angle turns clockwise as displayed (rows going down): an
+// off-centre blob's centre of mass moves around the bitmap centre by the
+// angle, and its area stays nearly the same. The stepping samples pixel
+// corners and tests the whole part of a position whose fraction may be
+// negative, so the turned blob may sit up to about two pixels off the
+// exact turn; a wrong direction or centre is off by tens of pixels.
+TEST(RegionRotate, ArbitraryAnglesTurnAboutTheCentreKeepingArea) {
+    constexpr LONG kSize = 96;
+    const PixelMask blob = ModelOf(kSize, kSize, 0, 0, [](LONG x, LONG y) {
+        const double dx = (x + 0.5 - 66) / 14, dy = (y + 0.5 - 40) / 9;
+        return dx * dx + dy * dy <= 1.0;
+    });
+    const Centroid source = CentroidOf(blob);
+    for (int angle : {1000, 3000, 4500, 9000, 12345, 18000, 20000, 31500, -6000}) {
+        SCOPED_TRACE(testing::Message() << "angle " << angle);
+        const PixelMask turned = Turned(blob, angle);
+        const Centroid got = CentroidOf(turned);
+        EXPECT_NEAR(double(got.count), double(source.count), 0.04 * double(source.count));
+        const double theta = angle / 100.0 * std::numbers::pi / 180.0;
+        const double rx = source.x - kSize / 2.0, ry = source.y - kSize / 2.0;
+        EXPECT_NEAR(got.x, kSize / 2.0 + rx * std::cos(theta) - ry * std::sin(theta), 2.5);
+        EXPECT_NEAR(got.y, kSize / 2.0 + rx * std::sin(theta) + ry * std::cos(theta), 2.5);
+    }
+}
+
+TEST(RegionRotate, StepsAgreeWithExactTurnsAndMirroredViews) {
+    constexpr LONG kSize = 40;
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        const PixelMask source = RandomShape(seed, kSize, kSize, 4);
+        // Stepping by a whole quarter turn is the exact quarter turn.
+        for (int angle : {9000, 18000, 27000}) {
+            RecordPtr exact = RecordFromMask(source);
+            ASSERT_EQ(RotateRgnRecord90(exact.get(), kSize, kSize, kSize, kSize, angle), STATUS_OK);
+            EXPECT_TRUE(Turned(source, angle) == MaskFromRecord(*exact, kSize, kSize)) << angle;
+        }
+        // A mirroring view sees the turn the other way round; 0 changes nothing.
+        for (LONG perspective : {1, 2, 5, 7}) EXPECT_TRUE(Turned(source, 2500, perspective) == Turned(source, -2500));
+        EXPECT_TRUE(Turned(source, 0) == source);
+        EXPECT_TRUE(Turned(source, 36000) == source);
+    }
+}
+
+TEST(RegionRotate, TurningIntoAnotherSizeStaysInsideTheBitmap) {
+    const PixelMask source = RandomShape(9, 60, 20, 5);
+    RegionBitmap bitmap(30, 50, RecordFromMask(source));
+    ASSERT_EQ(RotateBitmapRgn(&bitmap.record, 60, 20, 3000), STATUS_OK);
+    ASSERT_TRUE(RecordIsWellFormed(*bitmap.record.Region));
+    const RECT &b = bitmap.record.Region->Bounds;
+    EXPECT_TRUE(b.left >= 0 && b.top >= 0 && b.right <= 30 && b.bottom <= 50);
+    EXPECT_GT(bitmap.Selection().Count(), 0);
+    EXPECT_EQ(RotateBitmapRgn(nullptr, 60, 20, 3000), STATUS_NO_BITMAP);
+}
+
+// A shape given in the coordinates of one view perspective lands on the
+// stored pixels that display where the shape's pixels display.
+TEST(RegionRotate, ShapesInAnotherPerspectiveLandOnTheSameDisplayedPixels) {
+    const int perspectives[] = {0, 1, 2, 3, 4, 5, 7, 8};
+    constexpr LONG kW = 29, kH = 17;
+    uint32_t seed = 500;
+    for (int stored : perspectives) {
+        // Displayed size of the bitmap.
+        const LONG shownW = ExchangesAxes(stored) ? kH : kW, shownH = ExchangesAxes(stored) ? kW : kH;
+        for (int given : perspectives) {
+            SCOPED_TRACE(testing::Message() << "shape in " << given << ", bitmap in " << stored);
+            const LONG gw = ExchangesAxes(given) ? shownH : shownW, gh = ExchangesAxes(given) ? shownW : shownH;
+            const PixelMask shape = RandomShape(++seed, gw, gh, 4);
+            std::vector<uint8_t> shown(size_t(shownW * shownH), 0);
+            for (LONG y = 0; y < gh; ++y)
+                for (LONG x = 0; x < gw; ++x) {
+                    const Point d = Displayed(given, gw, gh, x, y);
+                    shown[size_t(d.y * shownW + d.x)] = shape.Get(x, y) ? 1 : 0;
+                }
+            const PixelMask expected = ModelOf(kW, kH, 0, 0, [&](LONG c, LONG r) {
+                const Point d = Displayed(stored, kW, kH, c, r);
+                return shown[size_t(d.y * shownW + d.x)] != 0;
+            });
+
+            RegionBitmap bitmap(kW, kH, nullptr, stored);
+            const RegionXForm xform{given, 1, 1, 1, 1, 0, 0};
+            ASSERT_EQ(CombineBitmapRgn(&bitmap.record, &xform, RecordFromMask(shape).release(), RGNMODE_SET),
+                      STATUS_OK);
+            ASSERT_TRUE(RecordIsWellFormed(*bitmap.record.Region));
+            EXPECT_TRUE(bitmap.Selection() == expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zelt::test
