@@ -11,6 +11,7 @@
 #include "memory_internal.h"
 #include "pixel_formats.h"
 #include "record_internal.h"
+#include "region_internal.h"
 
 namespace zelt::kernel {
 namespace {
@@ -110,7 +111,7 @@ KernelBlock<BYTE> AllocDecodedRow(const BitmapRecord &view) {
 
 int ConvertNearest(BitmapRecord &view, BitmapRecord &target, const TargetColors &colors) {
     ColorMatcher matcher;
-    if (!matcher.Init(colors.colors, colors.count, true)) return STATUS_NO_MEMORY;
+    if (!matcher.Init(colors.colors, colors.count, false)) return STATUS_NO_MEMORY;
     auto rgb = AllocDecodedRow(view);
     if (!rgb) return STATUS_NO_MEMORY;
     const SourceDecoder decoder(view);
@@ -203,6 +204,9 @@ int ConvertInto(BitmapRecord *destination, const BitmapRecord &source, int bits,
     } else {
         status = ConvertNearest(view, pending.record, targetColors);
     }
+    // The converted image keeps the selection: frames composed onto a
+    // canvas draw only inside their region.
+    if (status == STATUS_OK) status = CopyRegion(pending.record, source, 0, 0);
     if (status != STATUS_OK) return status;
     pending.HandOver(destination);
     return STATUS_OK;

@@ -49,7 +49,11 @@ int BeginDeepCopy(PendingRecord &pending, const BitmapRecord &source, int width,
     return STATUS_OK;
 }
 
-// A deep copy of the source's region, offset by (dx, dy), for `copy`.
+
+void ClearRecord(BitmapRecord *record) { std::memset(record, 0, sizeof *record); }
+
+}  // namespace
+
 int CopyRegion(BitmapRecord &copy, const BitmapRecord &source, int dx, int dy) {
     copy.Region = nullptr;
     if (source.Region == nullptr) return STATUS_OK;
@@ -79,9 +83,6 @@ int CopyRegion(BitmapRecord &copy, const BitmapRecord &source, int dx, int dy) {
     return STATUS_OK;
 }
 
-void ClearRecord(BitmapRecord *record) { std::memset(record, 0, sizeof *record); }
-
-}  // namespace
 }  // namespace zelt::kernel
 
 using namespace zelt::kernel;

@@ -10,6 +10,11 @@ using RegionCopyProc = int(ZELT_API *)(RegionRecord **destination, RegionRecord 
 using RegionOffsetRecordProc = int(ZELT_API *)(RegionRecord *region, int dx, int dy);
 using RegionCopyOffsetProc = int(ZELT_API *)(BitmapRecord *destination, BitmapRecord *source, int dx, int dy);
 
+// Gives `copy` a deep copy of the source's region moved by (dx, dy) and
+// cut to the copy's size, through the registered services (no region when
+// none are registered). `copy.Region` is overwritten, never freed.
+int CopyRegion(BitmapRecord &copy, const BitmapRecord &source, int dx, int dy);
+
 // The registered entry at `position` cast to its signature, or NULL.
 template <typename Proc>
 Proc RegionService(KrnRegionService position) {

@@ -1,6 +1,6 @@
 // The row-by-row writer of region records. The run buffer grows in steps
 // of whole largest rows (up to 16 KiB) and is trimmed once at the end.
-#include "region/region_internal.h"
+#include "region/region_box_limits.h"
 
 namespace zelt::region {
 
@@ -18,6 +18,7 @@ int FailBuilder(RegionBuilder &builder) {
 
 int BeginRegion(RegionBuilder &builder, const RECT &box) {
     builder = RegionBuilder{};
+    if (!BoxFitsBuilder(box)) return STATUS_NO_MEMORY;
     builder.record = static_cast<RegionRecord *>(KrnAllocZeroed(sizeof(RegionRecord)));
     if (builder.record == nullptr) return STATUS_NO_MEMORY;
     builder.currentRow = box.top;

@@ -37,9 +37,9 @@ int BuildColorMask(BitmapRecord *bitmap, const RegionXForm *xform) {
     }
 
     RegionRecord &region = *bitmap->Region;
+    AdoptCacheView(region, bitmap->ViewPerspective);
     if (region.hColorMask != nullptr) DeleteObject(region.hColorMask);
     region.hColorMask = canvas.TakeMask();
-    region.MaskPerspective = bitmap->ViewPerspective;
     region.ColorMaskXForm = MaskKey(*bitmap, xform);
     return STATUS_OK;
 }

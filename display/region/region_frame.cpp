@@ -146,6 +146,7 @@ int BuildFrameMask(BitmapRecord *bitmap, const RegionXForm *xform) {
     const DWORD listLength = span > 0 ? DWORD(span) & ~1u : 0;
     LONG *work = nullptr;
     if (listLength > 0) {
+        if (listLength > 0xFFFFFFFFu / (3 * sizeof(LONG))) return STATUS_NO_MEMORY;
         work = static_cast<LONG *>(KrnAllocMem(3 * listLength * DWORD(sizeof(LONG))));
         if (work == nullptr) return STATUS_NO_MEMORY;
     }
@@ -158,9 +159,9 @@ int BuildFrameMask(BitmapRecord *bitmap, const RegionXForm *xform) {
     }
     if (status == STATUS_OK) {
         RegionRecord &region = *bitmap->Region;
+        AdoptCacheView(region, bitmap->ViewPerspective);
         if (region.hFrameMask != nullptr) DeleteObject(region.hFrameMask);
         region.hFrameMask = canvas.TakeMask();
-        region.MaskPerspective = bitmap->ViewPerspective;
         region.FrameMaskXForm = MaskKey(*bitmap, xform);
     }
     KrnFreeMem(work);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "region/region_box_limits.h"
 #include "region/region_internal.h"
 
 namespace zelt::region {
@@ -121,6 +122,7 @@ int ScaleRgnRecord(RegionRecord *region, LONG xNum, LONG xDen, LONG yNum, LONG y
         MakeRegionEmpty(*region);
         return STATUS_OK;
     }
+    if (!BoxFitsBuilder(box)) return STATUS_NO_MEMORY;
 
     RegionBuilder builder;
     int status = BeginRegion(builder, box);
@@ -171,8 +173,7 @@ int ClipRgnRecord(RegionRecord *region, const RECT *clip) {
         MakeRegionEmpty(*region);
         return STATUS_OK;
     }
-    if (box.left == bounds.left && box.top == bounds.top && box.right == bounds.right &&
-        box.bottom == bounds.bottom) {
+    if (box.left == bounds.left && box.top == bounds.top && box.right == bounds.right && box.bottom == bounds.bottom) {
         return STATUS_OK;
     }
 

@@ -184,17 +184,10 @@ int ZELT_API Z_IntGetBitmapRgnHandle(BitmapRecord *bitmap, const RegionXForm *xf
         HRGN fresh = nullptr;
         const int status = BuildRgnHandle(bitmap, region, xform, &fresh);
         if (status != STATUS_OK) return status;
+        AdoptCacheView(*region, bitmap->ViewPerspective);
         if (region->hRgnCache != nullptr) DeleteObject(region->hRgnCache);
         region->hRgnCache = fresh;
         region->RgnCacheXForm = key;
-        // The cache is only trusted while MaskPerspective names the view it
-        // was built for. With no mask cached, nothing else relies on the
-        // field, so it is brought up to date here; otherwise a bitmap shown
-        // in any perspective but 0 would rebuild on every request until a
-        // mask happened to be drawn.
-        if (region->hFrameMask == nullptr && region->hColorMask == nullptr) {
-            region->MaskPerspective = bitmap->ViewPerspective;
-        }
     }
     *out = region->hRgnCache;
     *callerOwns = 0;

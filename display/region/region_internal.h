@@ -27,9 +27,6 @@ inline RowRuns RowOf(const RegionRecord &region, LONG y) {
 
 inline bool IsRectEmpty(const RECT &r) { return r.right <= r.left || r.bottom <= r.top; }
 
-// (v * num + den - 1) / den in 32-bit arithmetic, truncating toward zero.
-inline LONG ScaleUp(LONG v, LONG num, LONG den) { return (v * num + den - 1) / den; }
-
 // View perspective values a RegionXForm may carry: 0..5, 7 and 8. Code 6
 // displays like 0 but is refused, so that a transform always names one of
 // the eight distinct orientations.
@@ -87,6 +84,10 @@ void MakeRegionEmpty(RegionRecord &region);
 // buffers and caches are released, every field of fresh is copied over
 // and fresh's shell is freed.
 void ReplaceRegionInPlace(RegionRecord &target, RegionRecord *fresh);
+// Notes that a cached object about to be stored was built for the view
+// perspective `view`. The three caches share MaskPerspective, so objects
+// cached under another view are dropped first.
+void AdoptCacheView(RegionRecord &region, LONG view);
 // Attaches `region` to the bitmap, freeing the previous record.
 void AttachRegion(BitmapRecord &bitmap, RegionRecord *region);
 

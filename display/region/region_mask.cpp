@@ -28,7 +28,9 @@ int ZELT_API Z_SetBitmapRgnFromMask(BitmapRecord *bitmap, const RegionXForm *xfo
     } else {
         work = *mask;
     }
-    work.Region = nullptr;  // the mask's own selection plays no part
+    // The mask's own selection plays no part; the converted copy's is ours.
+    if (converted) KrnFreeRegion(work.Region);
+    work.Region = nullptr;
 
     int status = SetBitmapRgnColorInt(&work, kWhite, RGNMODE_SET);
     if (status == STATUS_OK) {

@@ -37,6 +37,12 @@ void ReplaceRegionInPlace(RegionRecord &target, RegionRecord *fresh) {
     KrnFreeMem(fresh);
 }
 
+void AdoptCacheView(RegionRecord &region, LONG view) {
+    if (region.MaskPerspective == view) return;
+    DropRegionCaches(region);
+    region.MaskPerspective = view;
+}
+
 void AttachRegion(BitmapRecord &bitmap, RegionRecord *region) {
     if (bitmap.Region != region) KrnFreeRegion(bitmap.Region);
     bitmap.Region = region;

@@ -130,8 +130,7 @@ int ZELT_API RotateBitmapRgn(BitmapRecord *bitmap, int srcWidth, int srcHeight, 
     return STATUS_OK;
 }
 
-int RotateRgnRecord90(RegionRecord *region, LONG dstWidth, LONG dstHeight, LONG srcWidth, LONG srcHeight,
-                      int angle) {
+int RotateRgnRecord90(RegionRecord *region, LONG dstWidth, LONG dstHeight, LONG srcWidth, LONG srcHeight, int angle) {
     if (region == nullptr) return STATUS_BAD_PARAMETER;
     LONG a = LONG(int64_t(angle) % kFullTurn);
     if (a < 0) a += LONG(kFullTurn);

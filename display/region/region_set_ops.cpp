@@ -4,6 +4,7 @@
 // are only read.
 #include <algorithm>
 
+#include "region/region_box_limits.h"
 #include "region/region_internal.h"
 
 namespace zelt::region {
@@ -17,6 +18,7 @@ bool IsEmptyRecord(const RegionRecord &r) { return IsRectEmpty(r.Bounds); }
 template <typename WriteRow>
 int BuildOverBox(RECT box, RegionRecord **out, WriteRow writeRow) {
     if (IsRectEmpty(box)) box = RECT{0, 0, 0, 0};
+    if (!BoxFitsBuilder(box)) return STATUS_NO_MEMORY;
     RegionBuilder builder;
     int status = BeginRegion(builder, box);
     if (status != STATUS_OK) return status;
@@ -93,9 +95,8 @@ RECT Intersection(const RECT &p, const RECT &q) {
 int IntersectRgnRecords(RegionRecord **out, const RegionRecord *a, const RegionRecord *b) {
     if (out == nullptr || a == nullptr || b == nullptr) return STATUS_BAD_PARAMETER;
     *out = nullptr;
-    return BuildOverBox(Intersection(a->Bounds, b->Bounds), out, [&](RegionBuilder &builder, LONG y) {
-        IntersectRow(builder, RowOf(*a, y), RowOf(*b, y));
-    });
+    return BuildOverBox(Intersection(a->Bounds, b->Bounds), out,
+                        [&](RegionBuilder &builder, LONG y) { IntersectRow(builder, RowOf(*a, y), RowOf(*b, y)); });
 }
 
 int UnionRgnRecords(RegionRecord **out, const RegionRecord *a, const RegionRecord *b) {
@@ -108,17 +109,15 @@ int UnionRgnRecords(RegionRecord **out, const RegionRecord *a, const RegionRecor
     else
         box = RECT{std::min(a->Bounds.left, b->Bounds.left), std::min(a->Bounds.top, b->Bounds.top),
                    std::max(a->Bounds.right, b->Bounds.right), std::max(a->Bounds.bottom, b->Bounds.bottom)};
-    return BuildOverBox(box, out, [&](RegionBuilder &builder, LONG y) {
-        UnionRow(builder, RowOf(*a, y), RowOf(*b, y), box.left);
-    });
+    return BuildOverBox(
+        box, out, [&](RegionBuilder &builder, LONG y) { UnionRow(builder, RowOf(*a, y), RowOf(*b, y), box.left); });
 }
 
 int SubtractRgnRecords(RegionRecord **out, const RegionRecord *a, const RegionRecord *b) {
     if (out == nullptr || a == nullptr || b == nullptr) return STATUS_BAD_PARAMETER;
     *out = nullptr;
-    return BuildOverBox(a->Bounds, out, [&](RegionBuilder &builder, LONG y) {
-        SubtractRow(builder, RowOf(*a, y), RowOf(*b, y));
-    });
+    return BuildOverBox(a->Bounds, out,
+                        [&](RegionBuilder &builder, LONG y) { SubtractRow(builder, RowOf(*a, y), RowOf(*b, y)); });
 }
 
 }  // namespace zelt::region

@@ -1,6 +1,9 @@
 // Shearing a bitmap's region along with the bitmap: each row moves right
 // by a whole number of pixels, tan(angle) per row, with the remainder
 // accumulated so that the shift grows evenly.
+#include <algorithm>
+#include <cstdint>
+
 #include "region/region_internal.h"
 
 namespace zelt::region {
@@ -10,6 +13,9 @@ int ZELT_API ShearBitmapRgn(BitmapRecord *bitmap, int angle) {
     RegionRecord *region = bitmap->Region;
     if (region == nullptr) return STATUS_OK;
 
+    // Shears lean less than a quarter turn either way; the sign of the
+    // angle is not used, the row order gives the direction.
+    if (angle <= -9000 || angle >= 9000) return STATUS_BAD_PARAMETER;
     const LONG a = angle < 0 ? -angle : angle;
     // Mirroring views see the image upside down: their shear runs from the
     // top, the others' from the bottom.
@@ -17,11 +23,13 @@ int ZELT_API ShearBitmapRgn(BitmapRecord *bitmap, int angle) {
     const bool fromTop = v == 1 || v == 2 || v == 5 || v == 7;
     const LONG c = KrnCosFixed(a);
     const LONG sine = KrnSinFixed(a);
-    if (c == 0) return STATUS_BAD_PARAMETER;  // a vertical shear has no width
     const LONG step = sine / c;
     const LONG rest = sine % c;
 
-    LONG shift = 0, acc = 0;
+    // Rows moved by the width or more leave the bitmap whatever the exact
+    // shift, so the shift applied is capped there and cannot overflow.
+    int64_t shift = 0;
+    LONG acc = 0;
     bool boundsSet = false;
     const LONG height = bitmap->Height;
     for (LONG i = 0; i < height; ++i) {
@@ -30,7 +38,8 @@ int ZELT_API ShearBitmapRgn(BitmapRecord *bitmap, int angle) {
             const RowEntry &entry = region->RowTable[y - region->Bounds.top];
             if (entry.Count > 0) {
                 LONG *values = region->RunData + entry.Offset / sizeof(LONG);
-                for (DWORD k = 0; k < entry.Count; ++k) values[k] += shift;
+                const LONG applied = LONG(std::min<int64_t>(shift, bitmap->Width));
+                for (DWORD k = 0; k < entry.Count; ++k) values[k] += applied;
                 if (!boundsSet || values[0] < region->Bounds.left) region->Bounds.left = values[0];
                 if (!boundsSet || values[entry.Count - 1] > region->Bounds.right)
                     region->Bounds.right = values[entry.Count - 1];

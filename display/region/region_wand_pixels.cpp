@@ -3,6 +3,7 @@
 // pixel's bytes of the locked image; the fill loop is compiled around it so
 // that nothing in the loop asks about the depth.
 #include <algorithm>
+#include <initializer_list>
 
 #include "region/region_wand.h"
 
@@ -110,35 +111,76 @@ struct GrayTableTest {
 };
 
 // ---- the fill --------------------------------------------------------------
+// Span by span: a popped pixel claims the unvisited pixels within tolerance
+// to its left and right on its row, and the rows above and below are then
+// scanned across that span, pushing the first pixel of each fresh run. The
+// result is the 4-connected area of a pixel-by-pixel fill, but the stack
+// holds a few run starts instead of a large part of the image, and rows
+// are read left to right.
+
+// The one-bit work maps, most significant bit first.
+struct BitMaps {
+    BYTE *visited;
+    BYTE *selected;
+    size_t bytesPerLine;
+
+    static BYTE Bit(LONG x) { return BYTE(0x80u >> (x & 7)); }
+    size_t At(LONG x, LONG y) const { return size_t(y) * bytesPerLine + size_t(x >> 3); }
+    bool Visited(LONG x, LONG y) const { return (visited[At(x, y)] & Bit(x)) != 0; }
+    void Visit(LONG x, LONG y) const { visited[At(x, y)] |= Bit(x); }
+    void Select(LONG x, LONG y) const {
+        visited[At(x, y)] |= Bit(x);
+        selected[At(x, y)] |= Bit(x);
+    }
+};
 
 template <typename Test>
 int Fill(WandFill &fill, const Test &test) {
     const BitmapRecord &image = *fill.image;
-    const DWORD width = DWORD(image.Width), height = DWORD(image.Height);
+    const LONG width = image.Width, height = image.Height;
     const BYTE *data = static_cast<const BYTE *>(image.Data);
     const size_t stride = size_t(image.BytesPerLine);
-    BYTE *visited = fill.visited;
-    BYTE *selected = fill.selected;
+    const BitMaps maps{fill.visited, fill.selected, fill.bitsPerLine};
     WandStack &stack = *fill.stack;
-    // Neighbours in the order left, up, right, down.
-    constexpr LONG kStepX[4] = {-1, 0, 1, 0};
-    constexpr LONG kStepY[4] = {0, -1, 0, 1};
+
+    // Claims pixel x of row y when it is unvisited and within tolerance;
+    // a pixel outside tolerance is marked visited for good.
+    auto claim = [&](const BYTE *row, LONG x, LONG y) {
+        if (maps.Visited(x, y)) return false;
+        if (!test(row, x)) {
+            maps.Visit(x, y);
+            return false;
+        }
+        maps.Select(x, y);
+        return true;
+    };
 
     while (stack.count > 0) {
         const WandPoint at = stack.entries[--stack.count];
-        for (int k = 0; k < 4; ++k) {
-            const LONG nx = at.x + kStepX[k], ny = at.y + kStepY[k];
-            if (DWORD(nx) >= width || DWORD(ny) >= height) continue;
-            const size_t byte = size_t(ny) * fill.bitsPerLine + size_t(nx >> 3);
-            const BYTE bit = BYTE(0x80u >> (nx & 7));
-            // Pixels are selected only when first visited, so a visited
-            // pixel needs no look at the selection.
-            if ((visited[byte] & bit) != 0) continue;
-            visited[byte] |= bit;
-            if (!test(data + size_t(ny) * stride, nx)) continue;
-            selected[byte] |= bit;
-            if (stack.count == stack.capacity && !GrowWandStack(stack)) return STATUS_NO_MEMORY;
-            stack.entries[stack.count++] = WandPoint{nx, ny};
+        const BYTE *row = data + size_t(at.y) * stride;
+        LONG left = at.x, right = at.x;  // the popped pixel is already claimed
+        while (left > 0 && claim(row, left - 1, at.y)) --left;
+        while (right + 1 < width && claim(row, right + 1, at.y)) ++right;
+
+        for (const LONG ny : {at.y - 1, at.y + 1}) {
+            if (ny < 0 || ny >= height) continue;
+            const BYTE *next = data + size_t(ny) * stride;
+            bool inRun = false;
+            for (LONG nx = left; nx <= right; ++nx) {
+                if (maps.Visited(nx, ny)) {
+                    inRun = false;
+                } else if (!test(next, nx)) {
+                    maps.Visit(nx, ny);
+                    inRun = false;
+                } else if (!inRun) {
+                    // The rest of the run stays unvisited for this pixel's
+                    // own span to claim.
+                    maps.Select(nx, ny);
+                    if (stack.count == stack.capacity && !GrowWandStack(stack)) return STATUS_NO_MEMORY;
+                    stack.entries[stack.count++] = WandPoint{nx, ny};
+                    inRun = true;
+                }
+            }
         }
     }
     return STATUS_OK;
@@ -169,7 +211,7 @@ int FillGray(WandFill &fill) {
     GrayLevelTest<Bits> test;
     KrnGetBitWindow(Bits, 8, image.LowBit, image.HighBit, &test.mask, &test.shift);
     for (DWORD v = 0; v <= test.mask; ++v) {
-        const BYTE level = BYTE(v);
+        const BYTE level = test.mask == 0 ? 0 : BYTE(v * 255u / test.mask);
         test.table.inside[v] = fill.tolerance.Contains(level, level, level);
     }
     return Fill(fill, test);

@@ -490,12 +490,13 @@ KRNAPI int ZELT_API KrnFillBitmap(BitmapRecord *bitmap, COLORREF color);
 
 /* Makes `destination` a new allocated bitmap holding `source` at `bits`
    bits per pixel (1, 4, 8, 16, 24, 32), with the source's size, view
-   perspective, resolution and no region. For 8 bits or less the colours
+   perspective, placement, resolution and a deep copy of its region (through
+   the registered region services). For 8 bits or less the colours
    come from `colors` (colorCount entries) or `palette` when
    KRN_COLORRES_GIVEN_PALETTE is set, else from the fixed table of the
    depth (black and white for 1 bit, the device palette for 4 and 8). Pixels
-   take the nearest colour unless KRN_COLORRES_DIFFUSE asks for error
-   diffusion. Deep results use Order 1 (blue, green, red) with
+   take the nearest colour unless KRN_COLORRES_DIFFUSE (or
+   KRN_REDUCE_DIFFUSE) asks for error diffusion. Deep results use Order 1 (blue, green, red) with
    KRN_COLORRES_BGR and Order 0 otherwise. Deep gray sources are read
    through the bit window lowBit..highBit, or their own window when highBit
    is 0. The source is left untouched; on failure `destination` is left

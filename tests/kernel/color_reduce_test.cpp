@@ -209,7 +209,9 @@ TEST(ColorReduce, OrderedDitherOfFlatGrayFollowsTheMatrixRanks) {
                 if (y < 8 && x < 8) {
                     white += bit;
                     if (bit && turnsWhiteAt[y][x] < 0) turnsWhiteAt[y][x] = gray;
-                    if (!bit) ASSERT_LT(turnsWhiteAt[y][x], 0) << "cell (" << x << "," << y << ") went dark at " << gray;
+                    if (!bit) {
+                        ASSERT_LT(turnsWhiteAt[y][x], 0) << "cell (" << x << "," << y << ") went dark at " << gray;
+                    }
                 }
             }
         }

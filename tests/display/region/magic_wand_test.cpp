@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "pixel_canvas.h"
+#include "pixel_image.h"
 #include "region_model_support.h"
 #include "support/leak_guard.h"
 
@@ -43,13 +43,13 @@ PixelMask FloodModel(BitmapRecord &bitmap, LONG seedX, LONG seedY, int tolerance
 }
 
 TEST_F(MagicWandTest, MatchesFloodFillInEveryLayout) {
-    constexpr LONG kW = 23, kH = 17;
-    for (const Layout &layout : kLayouts) {
+    constexpr LONG kW = 47, kH = 31;
+    for (const PixelLayout &layout : kPixelLayouts) {
         for (int tolerance : {0, 9, 30, 0x1FF}) {  // only the low byte counts: 0x1FF is 255
             for (uint32_t seed = 0; seed < 3; ++seed) {
                 SCOPED_TRACE(std::string(layout.name) + " tolerance " + std::to_string(tolerance) + " seed " +
                              std::to_string(seed));
-                Canvas canvas(layout, kW, kH, seed * 31 + uint32_t(layout.bits) * 7 + uint32_t(layout.order));
+                PixelImage canvas(layout, kW, kH, seed * 31 + uint32_t(layout.bits) * 7 + uint32_t(layout.order));
                 std::mt19937 rng(seed);
                 const LONG x = LONG(rng() % kW), y = LONG(rng() % kH);
                 const PixelMask expected = FloodModel(canvas.bitmap, x, y, tolerance & 0xFF);
@@ -62,7 +62,7 @@ TEST_F(MagicWandTest, MatchesFloodFillInEveryLayout) {
 }
 
 TEST_F(MagicWandTest, IslandsUniformImagesAndBadSeeds) {
-    Canvas canvas(kLayouts[10], 12, 9, 1, 1);  // 24 bits, one colour
+    PixelImage canvas(kPixelLayouts[10], 12, 9, 1, 1);  // 24 bits, one colour
     ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, 11, 8, 0, RGNMODE_SET), STATUS_OK);
     EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, 12, 9).Count(), 12 * 9);
 
@@ -82,33 +82,39 @@ TEST_F(MagicWandTest, IslandsUniformImagesAndBadSeeds) {
     EXPECT_EQ(Z_SetBitmapRgnMagicWand(nullptr, 0, 0, 0, RGNMODE_SET), STATUS_NO_BITMAP);
 }
 
-// Every allocation failing in turn, the stack's growth included (a uniform
-// image this size keeps far more than one step of pixels pending).
+// Every allocation failing in turn, the stack's growth included: below a
+// full first row, columns alternate in and out, so one span leaves more run
+// starts pending than the stack's first block holds.
 TEST_F(MagicWandTest, FailedAllocationsKeepThePreviousRegion) {
-    constexpr LONG kW = 300, kH = 280;
-    Canvas canvas(kLayouts[7], kW, kH, 4, 1);  // 8 bits, one colour
-    canvas.bitmap.Region = RecordFromMask(RandomShape(12, kW, kH)).release();
+    constexpr LONG kW = 60010, kH = 3;
+    PixelImage image(kPixelLayouts[7], kW, kH, 4, 1);  // 8 bits
+    for (LONG y = 1; y < kH; ++y)
+        for (LONG x = 1; x < kW; x += 2) image.WritePixel(x, y, 1);
+    ASSERT_NE(image.ColorAt(0, 0), image.ColorAt(1, 1));
+    image.bitmap.Region = RecordFromMask(RandomShape(12, kW, kH)).release();
     PixelMask before;
     int status = 0;
     long failures = 0;
     const long allocations = ForEachAllocationFailure(
         [&] {
-            before = MaskFromRecord(*canvas.bitmap.Region, kW, kH);
-            status = Z_SetBitmapRgnMagicWand(&canvas.bitmap, 17, 260, 0, RGNMODE_XOR);
+            before = MaskFromRecord(*image.bitmap.Region, kW, kH);
+            status = Z_SetBitmapRgnMagicWand(&image.bitmap, 5, 0, 0, RGNMODE_XOR);
         },
         [&](long failedAt) {
             ASSERT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt << ": " << status;
             if (status == STATUS_OK) return;
             ++failures;
-            EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, kW, kH), before) << "allocation " << failedAt;
+            EXPECT_EQ(MaskFromRecord(*image.bitmap.Region, kW, kH), before) << "allocation " << failedAt;
         });
     EXPECT_GT(failures, 5);
     EXPECT_GT(allocations, 8);
-    // Undisturbed, the uniform image is selected whole: XOR inverts.
-    before = MaskFromRecord(*canvas.bitmap.Region, kW, kH);
-    ASSERT_EQ(Z_SetBitmapRgnMagicWand(&canvas.bitmap, 17, 260, 0, RGNMODE_XOR), STATUS_OK);
-    EXPECT_EQ(MaskFromRecord(*canvas.bitmap.Region, kW, kH),
-              ModelOf(kW, kH, 0, 0, [&](LONG x, LONG y) { return !before.Get(x, y); }));
+    // Undisturbed, the wand flips exactly the flood fill's pixels.
+    before = MaskFromRecord(*image.bitmap.Region, kW, kH);
+    const PixelMask flood = FloodModel(image.bitmap, 5, 0, 0);
+    ASSERT_EQ(Z_SetBitmapRgnMagicWand(&image.bitmap, 5, 0, 0, RGNMODE_XOR), STATUS_OK);
+    EXPECT_EQ(MaskFromRecord(*image.bitmap.Region, kW, kH),
+              ModelOf(kW, kH, 0, 0, [&](LONG x, LONG y) { return before.Get(x, y) != flood.Get(x, y); }));
+    EXPECT_EQ(flood.Count(), kW + 2 * (kW / 2));
 }
 
 }  // namespace

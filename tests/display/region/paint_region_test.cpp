@@ -156,23 +156,4 @@ TEST_F(PaintRegionTest, ResizedHandleOwnership) {
     EXPECT_EQ(Z_PaintRgnDC(nullptr, bitmap.get(), nullptr, nullptr, nullptr, nullptr, SRCCOPY), STATUS_BAD_PARAMETER);
 }
 
-TEST_F(PaintRegionTest, SourceHandleSurvivesAllocationFailures) {
-    RegionBitmap bitmap(RandomShape(21, 30, 22, 4));
-    const RECT dest{5, 5, 50, 40}, source{4, 2, 25, 20};
-    int status = 0;
-    bool owned = false;
-    ForEachAllocationFailure(
-        [&] {
-            HRGN handle = nullptr;
-            int owns = 0;
-            status = Z_GetResizedRgnHandle(bitmap.get(), &source, &dest, &handle, &owns);
-            owned = status == STATUS_OK && owns == 1 && GetObjectType(handle) == OBJ_REGION;
-            if (status == STATUS_OK) DeleteObject(handle);
-        },
-        [&](long failedAt) {
-            SCOPED_TRACE(failedAt);
-            EXPECT_TRUE(status == STATUS_NO_MEMORY || owned) << status;
-        });
-}
-
 }  // namespace

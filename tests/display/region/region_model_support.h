@@ -29,7 +29,8 @@ struct RegionBitmap {
     ~RegionBitmap() { KrnFreeRegion(record.Region); }
     // The selected pixels on the bitmap's own canvas (no region: all).
     PixelMask Selection() const {
-        if (record.Region == nullptr) return ModelOf(record.Width, record.Height, 0, 0, [](LONG, LONG) { return true; });
+        if (record.Region == nullptr)
+            return ModelOf(record.Width, record.Height, 0, 0, [](LONG, LONG) { return true; });
         return MaskFromRecord(*record.Region, record.Width, record.Height);
     }
 };

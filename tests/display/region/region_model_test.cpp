@@ -15,7 +15,8 @@ namespace {
 
 using namespace zelt::region;
 
-// The scaling rule written out independently, in 64 bits (test values never wrap).
+// The scaling rule written out independently, in 64 bits (test values never
+// wrap).
 LONG ScaledUp(LONG v, LONG num, LONG den) { return LONG((int64_t(v) * num + den - 1) / den); }
 
 bool SameSelection(const PixelMask &got, const PixelMask &expected) { return got.outside == 0 && got == expected; }
@@ -48,14 +49,15 @@ TEST(RegionSetOps, MatchThePixelModelOnRandomShapes) {
             ASSERT_EQ(op.run(&out, ra.get(), rb.get()), STATUS_OK) << op.name;
             RecordPtr result(out);
             ASSERT_TRUE(RecordIsWellFormed(*result)) << op.name;
-            const PixelMask expected = ModelOf(w, h, ox, oy, [&](LONG x, LONG y) { return op.model(a.Get(x, y), b.Get(x, y)); });
+            const PixelMask expected =
+                ModelOf(w, h, ox, oy, [&](LONG x, LONG y) { return op.model(a.Get(x, y), b.Get(x, y)); });
             EXPECT_TRUE(SameSelection(MaskFromRecord(*result, w, h, ox, oy), expected)) << op.name;
         }
     }
 }
 
-// One geometric operation: how to apply it and which source pixel lands on
-// (x, y) (scaling is modelled forwards instead, block by block).
+// One geometric operation: how to apply it and whether the source shape
+// puts a pixel at (x, y) afterwards.
 struct GeometryCase {
     const char *name;
     std::function<int(RegionBitmap &)> apply;
@@ -137,6 +139,25 @@ TEST(RegionGeometry, HalvingMergesAndDropsRuns) {
     EXPECT_EQ(record->Bounds.right, 7);
 }
 
+// Scales whose 32-bit products wrap give some record, never a broken one:
+// either a well-formed result or a refusal that leaves the record alone.
+TEST(RegionGeometry, WrappingScalesKeepTheRecordSound) {
+    const LONG ratios[][4] = {{1 << 30, 1, 1, 1}, {0x7FFFFFFF, 3, 5, 1}, {7, 0x7FFFFFFF, 1, 1},
+                              {1, 1, 1 << 29, 3}, {-5, 1, 1, 1},         {3, 1, 0x40000001, 2}};
+    const PixelMask source = RandomShape(8, 40, 30, 4, -3, -2);
+    for (const auto &r : ratios) {
+        SCOPED_TRACE(testing::Message() << r[0] << "/" << r[1] << " x " << r[2] << "/" << r[3]);
+        RecordPtr record = RecordFromMask(source);
+        const int status = ScaleRgnRecord(record.get(), r[0], r[1], r[2], r[3]);
+        if (status == STATUS_OK) {
+            EXPECT_TRUE(RecordIsWellFormed(*record));
+        } else {
+            EXPECT_EQ(status, STATUS_NO_MEMORY);
+            EXPECT_TRUE(MaskFromRecord(*record, 40, 30, -3, -2) == source);
+        }
+    }
+}
+
 class RegionRecordCaches : public LeakCheckedTest {};
 
 TEST_F(RegionRecordCaches, OnlyAGeometryChangeDropsThem) {
@@ -189,9 +210,6 @@ TEST(RegionCombine, EveryModeMatchesTheModelClippedToTheBitmap) {
 }
 
 TEST(RegionCombine, OffsetAndScaleMapTheShapeIntoTheBitmap) {
-    struct Case {
-        RegionXForm xform;
-    };
     const RegionXForm xforms[] = {
         {0, 1, 1, 1, 1, 6, -4}, {0, 1, 2, 1, 2, 0, 0}, {0, 3, 2, 2, 1, -3, 5}, {3, 2, 3, 1, 1, 10, 2}};
     constexpr LONG kW = 50, kH = 40;
@@ -280,8 +298,8 @@ TEST_F(RegionCombineFailures, EveryAllocationFailureKeepsTheOldRegion) {
         PixelMask expected;
         {
             RegionBitmap bitmap(kW, kH, c.hasRegion ? RecordFromMask(existing) : nullptr);
-            ASSERT_EQ(CombineBitmapRgn(&bitmap.record, c.useXform ? &c.xform : nullptr,
-                                       RecordFromMask(fresh).release(), c.mode),
+            ASSERT_EQ(CombineBitmapRgn(&bitmap.record, c.useXform ? &c.xform : nullptr, RecordFromMask(fresh).release(),
+                                       c.mode),
                       STATUS_OK);
             expected = bitmap.Selection();
         }
@@ -293,7 +311,8 @@ TEST_F(RegionCombineFailures, EveryAllocationFailureKeepsTheOldRegion) {
         const long allocations = ForEachAllocationFailure(
             [&] {
                 called = false;
-                // Setting up may itself meet the failure; then Combine is not reached.
+                // Setting up may itself meet the failure; then Combine is not
+                // reached.
                 RegionBitmap bitmap(kW, kH);
                 if (c.hasRegion && (bitmap.record.Region = RecordFromMask(existing).release()) == nullptr) return;
                 RegionRecord *record = RecordFromMask(fresh).release();
@@ -315,7 +334,8 @@ TEST_F(RegionCombineFailures, EveryAllocationFailureKeepsTheOldRegion) {
                     EXPECT_TRUE(SameSelection(after, previous)) << "allocation " << failedAt;
                 }
             });
-        // The set-up's own allocations come first; most failures must reach the combination.
+        // The set-up's own allocations come first; most failures must reach the
+        // combination.
         EXPECT_GT(combineRuns, allocations / 2) << allocations;
     }
 }

@@ -70,6 +70,13 @@ TEST_F(RegionToDisplayTest, RefusesBadTransformsAndLeavesTheRecord) {
     EXPECT_EQ(RgnRecordToDisplay(&bitmap.record, nullptr, record.get()), STATUS_OK);
     EXPECT_EQ(RgnRecordToDisplay(&bitmap.record, &identityScale, record.get()), STATUS_OK);
     EXPECT_EQ(MaskFromRecord(*record, 12, 9), shape);
+
+    // An empty record stays empty through a turn, a scale and an offset.
+    RecordPtr empty = RecordFromMask(PixelMask(12, 9));
+    const RegionXForm everything{4, 3, 2, 2, 3, 5, 6};
+    EXPECT_EQ(RgnRecordToDisplay(&bitmap.record, &everything, empty.get()), STATUS_OK);
+    EXPECT_TRUE(RecordIsWellFormed(*empty));
+    EXPECT_EQ(empty->RunBytes, 0u);
 }
 
 }  // namespace

@@ -56,6 +56,14 @@ TEST_F(RegionsFollowCopies, KernelCopiesCarryTheRegion) {
         EXPECT_TRUE(RecordIsWellFormed(*part.Region));
         EXPECT_EQ(MaskFromRecord(*part.Region, crop.width, crop.height), expected) << crop.x << "," << crop.y;
 
+        BitmapRecord converted{};
+        ASSERT_EQ(KrnConvertColorRes(&source, &converted, 1, KRN_COLORRES_FIXED_PALETTE, nullptr, nullptr, 0, 0, 0),
+                  STATUS_OK);
+        ASSERT_NE(converted.Region, nullptr);
+        ASSERT_NE(converted.Region, source.Region);
+        EXPECT_EQ(MaskFromRecord(*converted.Region, 50, 40), mask);
+
+        KrnFreeBitmap(&converted);
         KrnFreeBitmap(&part);
         KrnFreeBitmap(&whole);
         KrnFreeBitmap(&source);

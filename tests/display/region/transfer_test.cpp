@@ -81,7 +81,9 @@ TEST_F(RegionTransfer, DeepCopyUnderAllocationFailureLeavesNothingBehind) {
         },
         [&](long) {
             EXPECT_TRUE(status == STATUS_NO_MEMORY || status == STATUS_OK) << status;
-            if (status == STATUS_NO_MEMORY) EXPECT_EQ(out, nullptr);
+            if (status == STATUS_NO_MEMORY) {
+                EXPECT_EQ(out, nullptr);
+            }
         });
     EXPECT_GE(allocations, 3);
 }
@@ -197,6 +199,11 @@ TEST_F(RegionTransfer, ShearAtFortyFiveDegreesStepsOnePixelPerRow) {
         ASSERT_EQ(row.count, 2u) << y;
         EXPECT_EQ(row.values[0], 9 - y) << y;
     }
+    // A quarter turn or more is no shear; the region stays as it was.
+    const PixelMask sheared = MaskFromRecord(*bitmap.Region, 40, 10);
+    for (int angle : {9000, -9000, 13500, 2147483647, int(0x80000000u)})
+        EXPECT_EQ(ShearBitmapRgn(&bitmap, angle), STATUS_BAD_PARAMETER) << angle;
+    EXPECT_EQ(MaskFromRecord(*bitmap.Region, 40, 10), sheared);
     KrnFreeRegion(bitmap.Region);
     EXPECT_EQ(ShearBitmapRgn(nullptr, 100), STATUS_NO_BITMAP);
 }

@@ -15,7 +15,7 @@
 
 namespace zelt::test {
 
-struct Layout {
+struct PixelLayout {
     const char *name;
     int bits;
     int order;
@@ -24,7 +24,7 @@ struct Layout {
     int levelCount = 0;  // deep gray: level table entries with level processing on
 };
 
-inline const Layout kLayouts[] = {
+inline const PixelLayout kPixelLayouts[] = {
     {"1", 1, 0},          {"2", 2, 0},          {"3", 3, 0},         {"4", 4, 0},
     {"5", 5, 0},          {"6", 6, 0},          {"7", 7, 0},         {"8", 8, 0},
     {"555 bgr", 16, 1},   {"555 rgb", 16, 0},   {"24 bgr", 24, 1},   {"24 rgb", 24, 0},
@@ -37,17 +37,17 @@ inline const Layout kLayouts[] = {
 // A bitmap of `layout` whose pixels take values from a pool of `poolSize`
 // (pool[0] most often). Palette images get colours near each other, with
 // entry 3 repeating entry 1; level tables are near each other too.
-struct Canvas {
+struct PixelImage {
     BitmapRecord bitmap{};
     std::vector<uint64_t> pool;
     std::vector<int> choice;  // pool entry of each pixel, row by row
     std::vector<RGBQUAD> palette;
 
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
-    ~Canvas() { KrnFreeBitmap(&bitmap); }
+    PixelImage(const PixelImage &) = delete;
+    PixelImage &operator=(const PixelImage &) = delete;
+    ~PixelImage() { KrnFreeBitmap(&bitmap); }
 
-    Canvas(const Layout &layout, LONG width, LONG height, uint32_t seed, int poolSize = 4) {
+    PixelImage(const PixelLayout &layout, LONG width, LONG height, uint32_t seed, int poolSize = 4) {
         std::mt19937 rng(seed);
         auto near = [&](int v) { return BYTE(std::clamp(v + int(rng() % 41) - 20, 0, 255)); };
         const int bits = layout.bits;
