@@ -107,6 +107,22 @@ private:
     UINT old_;
 };
 
+// Marching ants around the selection: the region is mapped from the
+// displayed image onto the device the way the picture was scaled.
+int FrameSelection(HDC dc, BitmapRecord *bitmap, const PaintRequest &request) {
+    RECT shown = request.source;
+    KrnRectFromBitmap(bitmap, 0, &shown);
+    const LONG shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
+    const RegionXForm onDevice = {0,
+                                  request.width,
+                                  shownWidth,
+                                  request.height,
+                                  shownHeight,
+                                  -MulDiv(shown.left, request.width, shownWidth),
+                                  -MulDiv(shown.top, request.height, shownHeight)};
+    return Z_FrameBitmapRgn(dc, bitmap, &onDevice, 0);
+}
+
 }  // namespace
 
 const char *DeviceName(int deviceBits) {
@@ -145,7 +161,13 @@ int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &sh
     {
         const RealizedPalette palette(device->dc(), bitmap);
         const RECT destination = {0, 0, request.width, request.height};
-        status = Z_PaintDC(device->dc(), bitmap, &request.source, nullptr, &destination, nullptr, SRCCOPY);
+        if (Z_BitmapHasRgn(bitmap)) {
+            const RECT *source = request.wholeImage ? nullptr : &request.source;
+            status = Z_PaintRgnDC(device->dc(), bitmap, source, nullptr, &destination, nullptr, SRCCOPY);
+            if (status == STATUS_OK) status = FrameSelection(device->dc(), bitmap, request);
+        } else {
+            status = Z_PaintDC(device->dc(), bitmap, &request.source, nullptr, &destination, nullptr, SRCCOPY);
+        }
     }
     if (status != STATUS_OK) {
         error = std::string("painting on the ") + DeviceName(request.deviceBits) + " device failed";

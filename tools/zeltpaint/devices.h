@@ -15,6 +15,7 @@ struct PaintRequest {
     int height = 0;
     RECT source{};            // stored-image coordinates
     UINT displayMode = DISP_DEFAULT_MODE;
+    bool wholeImage = true;   // source is the whole image
 };
 
 // The device's name for labels and messages ("8-bit palette screen", ...).
@@ -23,7 +24,8 @@ const char *DeviceName(int deviceBits);
 // Configures the screen at the device depth, makes the device (the screen
 // itself for 8 bits, else a memory DC over a DIB section of that depth),
 // realises the paint palette, paints with Z_PaintDC under the request's
-// display mode and reads the device's pixels into `shown`. Returns the
+// display mode and reads the device's pixels into `shown`. A bitmap with a
+// selection region is painted through it and the region framed. Returns the
 // library's status; `error` says what failed.
 int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &shown, std::string &error);
 

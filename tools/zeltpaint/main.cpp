@@ -10,6 +10,7 @@
 #include "devices.h"
 #include "options.h"
 #include "png_io.h"
+#include "selection.h"
 #include "store.h"
 #include "zelt/display.h"
 
@@ -76,6 +77,9 @@ int main(int argc, char **argv) {
         image = &stored.record;
     }
     if (!zeltpaint::ApplyPaintSettings(image, options, error)) return Fail(kExitUsage, error, STATUS_BAD_PARAMETER);
+    // A selection the library refuses was asked for on the command line.
+    status = zeltpaint::ApplySelection(image, options, error);
+    if (status != STATUS_OK) return Fail(status == STATUS_BAD_PARAMETER ? kExitUsage : kExitFailed, error, status);
 
     const std::string name = options.input.empty() ? std::string("DEMO IMAGE") : options.input;
     zeltpaint::Picture picture;
@@ -90,6 +94,7 @@ int main(int argc, char **argv) {
         request.deviceBits = options.deviceBits != 0 ? options.deviceBits : 24;
         request.displayMode = options.DisplayMode();
         if (!StoredSource(image, options, request.source, error)) return Fail(kExitUsage, error, STATUS_BAD_PARAMETER);
+        request.wholeImage = !options.source.has_value();
         RECT shown = request.source;
         KrnRectFromBitmap(image, 0, &shown);
         request.width = options.deviceWidth != 0 ? options.deviceWidth : shown.right - shown.left;

@@ -112,6 +112,13 @@ const char *UsageText() {
            "                          LOW..HIGH span black to white\n"
            "  --window-bits LO,HI     significant bits of the gray sample (default: all)\n"
            "\n"
+           "selection (one picture only):\n"
+           "  --select ellipse        select the ellipse inscribed in the image\n"
+           "  --select wand:X,Y[,T]   select the area around displayed pixel (X, Y) whose\n"
+           "                          colours lie within T (default 32) of its colour\n"
+           "                          the picture is painted through the selection on black\n"
+           "                          and its outline drawn with marching ants\n"
+           "\n"
            "  -h, --help              show this text\n"
            "\n"
            "exit status: 0 done, 1 the image could not be processed, 2 bad command line or\n"
@@ -184,6 +191,22 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
                 numbers[3] <= numbers[1])
                 return bad(v, "source must be L,T,R,B with L < R and T < B, not negative");
             options.source = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+        } else if (arg == "--select") {
+            const char *v = value();
+            if (!v) return false;
+            const std::string_view text = v;
+            if (text == "ellipse") {
+                options.select = Selection::Ellipse;
+            } else if (text.starts_with("wand:") && (ParseIntList(text.substr(5), numbers, 2) ||
+                                                     ParseIntList(text.substr(5), numbers, 3))) {
+                if (numbers[0] < 0 || numbers[1] < 0 || (numbers.size() == 3 && (numbers[2] < 0 || numbers[2] > 255)))
+                    return bad(v, "the wand needs X,Y not negative and a tolerance 0..255");
+                options.select = Selection::Wand;
+                options.wandSeed = POINT{numbers[0], numbers[1]};
+                if (numbers.size() == 3) options.wandTolerance = static_cast<UINT>(numbers[2]);
+            } else {
+                return bad(v, "selection must be 'ellipse' or 'wand:X,Y[,T]'");
+            }
         } else if (arg == "--mode") {
             const char *v = value();
             if (!v) return false;
@@ -222,6 +245,10 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             error = "more than one input image given";
             return false;
         }
+    }
+    if (options.select != Selection::None && options.WantsContactSheet()) {
+        error = "--select needs one picture (--device or an input image)";
+        return false;
     }
     if (options.grayStorage && options.depth != 16) {
         error = "--gray needs --depth 16";

@@ -8,6 +8,9 @@
 
 namespace zeltpaint {
 
+// A selection made on the image before it is painted.
+enum class Selection { None, Ellipse, Wand };
+
 struct Options {
     std::string input;                       // empty: the built-in demo image
     std::string output = "zeltpaint.png";
@@ -35,6 +38,11 @@ struct Options {
     UINT gamma = 100;
     int windowLowBit = -1, windowHighBit = -1;  // -1: the whole sample
     std::optional<std::pair<UINT, UINT>> window; // data values shown as black .. white
+
+    // Selection: the picture is painted through it and framed.
+    Selection select = Selection::None;
+    POINT wandSeed{};                        // displayed coordinates
+    UINT wandTolerance = 32;
 
     UINT DisplayMode() const { return (modeBase | modeSet) & ~modeClear; }
     bool HasWindowLevel() const { return window.has_value() || windowLowBit >= 0 || windowHighBit >= 0; }

@@ -162,7 +162,7 @@ void CheckSheet() {
 void CheckHelp() {
     const Run run = RunTool("--help");
     CHECK(run.exitCode == 0, "exit " << run.exitCode);
-    for (const char *option : {"--output", "--sheet", "--device", "--size", "--source", "--depth", "--gray",
+    for (const char *option : {"--output", "--sheet", "--device", "--size", "--source", "--depth", "--gray", "--select",
                                "--perspective", "--ordered", "--clustered", "--fixed-palette", "--bitonal-gray",
                                "--bitonal-resample", "--reduce-same-depth", "--no-reduce", "--indexed", "--no-indexed",
                                "--kernel-reduce", "--mode", "--intensity", "--contrast", "--gamma", "--window",
@@ -267,6 +267,35 @@ void CheckSource() {
     CHECK(outside.exitCode == 2 && outside.err.find("outside") != std::string::npos, outside.err);
 }
 
+// A white picture with a red square: the wand on the white background
+// selects all of it but the square, which is then painted black.
+Rgb SquareImage(int x, int y) { return x >= 8 && x < 16 && y >= 6 && y < 14 ? kRed : kWhite; }
+
+void CheckSelect() {
+    WriteBmp(gDir + "/square.bmp", 24, 20, SquareImage);
+    Image wand, ellipse;
+    if (PaintTo("--select wand:0,0,0 '" + gDir + "/square.bmp'", gDir + "/wand.png", wand)) {
+        CHECK(wand.width == 24 && wand.height == 20, wand.width << " x " << wand.height);
+        // Away from the outline (which carries the marching ants) the
+        // background shows and the unselected square is black.
+        for (int y = 0; y < 20 && wand.width == 24 && wand.height == 20; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const bool square = x >= 8 && x < 16 && y >= 6 && y < 14;
+                const bool nearOutline = x <= 0 || y <= 0 || x >= 23 || y >= 19 || (x >= 7 && x <= 16 && y >= 5 && y <= 14);
+                if (square) CHECK(wand.At(x, y) == kBlack, "square (" << x << "," << y << ") is " << Hex(wand.At(x, y)));
+                else if (!nearOutline) CHECK(wand.At(x, y) == kWhite, "(" << x << "," << y << ") is " << Hex(wand.At(x, y)));
+            }
+    }
+    if (PaintTo("--select ellipse '" + gDir + "/square.bmp'", gDir + "/ellipse.png", ellipse) && ellipse.width == 24) {
+        CHECK(ellipse.At(0, 0) == kBlack && ellipse.At(23, 19) == kBlack, "corners outside the ellipse are painted");
+        CHECK(ellipse.At(4, 10) == kWhite && ellipse.At(12, 10) == kRed, "the inside is not painted");
+    }
+    const Run outside = RunTool("--select wand:24,0 '" + gDir + "/square.bmp' -o '" + gDir + "/never.png'");
+    CHECK(outside.exitCode == 2 && outside.err.find("outside") != std::string::npos, outside.err);
+    const Run sheet = RunTool("--select ellipse -o '" + gDir + "/never.png'");
+    CHECK(sheet.exitCode == 2 && sheet.err.find("one picture") != std::string::npos, sheet.err);
+}
+
 void CheckPerspective() {
     WriteBmp(gDir + "/split.bmp", 8, 6, SplitImage);
     for (int perspective = 0; perspective <= 8; ++perspective) {
@@ -318,7 +347,7 @@ int main(int argc, char **argv) {
     const std::map<std::string, void (*)()> checks = {
         {"sheet", CheckSheet},           {"help", CheckHelp},       {"bad-option", CheckBadOption},
         {"missing-file", CheckMissingFile}, {"depths", CheckDepths}, {"source", CheckSource},
-        {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel},
+        {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel}, {"select", CheckSelect},
     };
     const auto check = checks.find(argv[2]);
     if (check == checks.end()) {
