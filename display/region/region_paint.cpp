@@ -13,9 +13,14 @@ namespace {
 LONG Width(const RECT &r) { return r.right - r.left; }
 LONG Height(const RECT &r) { return r.bottom - r.top; }
 
-// The transform that stretches a width x height image onto `destination`.
-RegionXForm StretchOnto(LONG width, LONG height, const RECT &destination) {
-    return RegionXForm{0, Width(destination), width, Height(destination), height, destination.left, destination.top};
+// The transform that stretches the picture of `bitmap`, as displayed, onto
+// `destination`. Views that exchange the axes show a Height x Width
+// picture, and the painter scales that onto the destination.
+RegionXForm StretchOnto(const BitmapRecord &bitmap, const RECT &destination) {
+    RECT shown{0, 0, bitmap.Width, bitmap.Height};
+    KrnRectFromBitmap(&bitmap, 0, &shown);
+    return RegionXForm{0, Width(destination), Width(shown), Height(destination), Height(shown), destination.left,
+                       destination.top};
 }
 
 // A handle of the caller's own with the same area as `region`.
@@ -55,7 +60,7 @@ int SourceRegionHandle(BitmapRecord &bitmap, const RECT &source, const RECT &des
     if (status != STATUS_OK) return status;
     if (bitmap.Region != nullptr) AttachSourcePiece(bitmap, source, part);
 
-    const RegionXForm xform = StretchOnto(part.Width, part.Height, destination);
+    const RegionXForm xform = StretchOnto(part, destination);
     HRGN handle = nullptr;
     int owns = 0;
     status = Z_IntGetBitmapRgnHandle(&part, &xform, &handle, &owns);
@@ -70,7 +75,7 @@ int SourceRegionHandle(BitmapRecord &bitmap, const RECT &source, const RECT &des
 int ResizedRegionHandle(BitmapRecord &bitmap, const RECT *source, const RECT &destination, HRGN *out,
                         int *callerOwns) {
     if (source != nullptr) return SourceRegionHandle(bitmap, *source, destination, out, callerOwns);
-    const RegionXForm xform = StretchOnto(bitmap.Width, bitmap.Height, destination);
+    const RegionXForm xform = StretchOnto(bitmap, destination);
     return Z_IntGetBitmapRgnHandle(&bitmap, &xform, out, callerOwns);
 }
 

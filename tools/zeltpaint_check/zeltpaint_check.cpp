@@ -290,6 +290,15 @@ void CheckSelect() {
         CHECK(ellipse.At(0, 0) == kBlack && ellipse.At(23, 19) == kBlack, "corners outside the ellipse are painted");
         CHECK(ellipse.At(4, 10) == kWhite && ellipse.At(12, 10) == kRed, "the inside is not painted");
     }
+    // The picture, selection and outline look the same whatever the view
+    // perspective the rows are stored in.
+    for (int perspective : {2, 4, 5, 7}) {
+        Image turned;
+        const std::string arguments = "--perspective " + std::to_string(perspective) + " --select ellipse '" + gDir +
+                                      "/square.bmp'";
+        if (PaintTo(arguments, gDir + "/turned.png", turned))
+            CHECK(turned.pixels == ellipse.pixels, arguments << " differs from perspective 0");
+    }
     const Run outside = RunTool("--select wand:24,0 '" + gDir + "/square.bmp' -o '" + gDir + "/never.png'");
     CHECK(outside.exitCode == 2 && outside.err.find("outside") != std::string::npos, outside.err);
     const Run sheet = RunTool("--select ellipse -o '" + gDir + "/never.png'");
