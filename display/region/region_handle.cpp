@@ -201,13 +201,8 @@ int ZELT_API Z_GetBitmapRgnHandle(BitmapRecord *bitmap, const RegionXForm *xform
     const int status = Z_IntGetBitmapRgnHandle(bitmap, xform, &handle, &callerOwns);
     if (status != STATUS_OK) return status;
     if (callerOwns == 0) {
-        HRGN copy = CreateRectRgn(0, 0, 0, 0);
-        if (copy == nullptr) return STATUS_NO_MEMORY;
-        if (CombineRgn(copy, handle, handle, RGN_COPY) == ERROR) {
-            DeleteObject(copy);
-            return STATUS_NO_MEMORY;
-        }
-        handle = copy;
+        handle = CopyGdiRegion(handle);
+        if (handle == nullptr) return STATUS_NO_MEMORY;
     }
     *out = handle;
     return STATUS_OK;

@@ -88,6 +88,9 @@ void ReplaceRegionInPlace(RegionRecord &target, RegionRecord *fresh);
 // perspective `view`. The three caches share MaskPerspective, so objects
 // cached under another view are dropped first.
 void AdoptCacheView(RegionRecord &region, LONG view);
+// A new GDI region with the same area as `region`, or NULL when GDI cannot
+// make one (or `region` is NULL).
+HRGN CopyGdiRegion(HRGN region);
 // Attaches `region` to the bitmap, freeing the previous record.
 void AttachRegion(BitmapRecord &bitmap, RegionRecord *region);
 

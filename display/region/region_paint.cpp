@@ -23,18 +23,6 @@ RegionXForm StretchOnto(const BitmapRecord &bitmap, const RECT &destination) {
                        destination.top};
 }
 
-// A handle of the caller's own with the same area as `region`.
-int CopyRegionHandle(HRGN region, HRGN *out) {
-    HRGN copy = CreateRectRgn(0, 0, 0, 0);
-    if (copy == nullptr) return STATUS_NO_MEMORY;
-    if (CombineRgn(copy, region, region, RGN_COPY) == ERROR) {
-        DeleteObject(copy);
-        return STATUS_NO_MEMORY;
-    }
-    *out = copy;
-    return STATUS_OK;
-}
-
 // Attaches to `part` the piece of the bitmap's region under `source`,
 // moved to the part's origin. Without memory for it the part simply has
 // no region (it then counts as wholly selected).
@@ -64,7 +52,10 @@ int SourceRegionHandle(BitmapRecord &bitmap, const RECT &source, const RECT &des
     HRGN handle = nullptr;
     int owns = 0;
     status = Z_IntGetBitmapRgnHandle(&part, &xform, &handle, &owns);
-    if (status == STATUS_OK && owns == 0) status = CopyRegionHandle(handle, &handle);
+    if (status == STATUS_OK && owns == 0) {
+        handle = CopyGdiRegion(handle);
+        if (handle == nullptr) status = STATUS_NO_MEMORY;
+    }
     KrnReleaseBitmapRecord(&part);
     if (status != STATUS_OK) return status;
     *out = handle;

@@ -43,6 +43,16 @@ void AdoptCacheView(RegionRecord &region, LONG view) {
     region.MaskPerspective = view;
 }
 
+HRGN CopyGdiRegion(HRGN region) {
+    if (region == nullptr) return nullptr;
+    HRGN copy = CreateRectRgn(0, 0, 0, 0);
+    if (copy != nullptr && CombineRgn(copy, region, region, RGN_COPY) == ERROR) {
+        DeleteObject(copy);
+        copy = nullptr;
+    }
+    return copy;
+}
+
 void AttachRegion(BitmapRecord &bitmap, RegionRecord *region) {
     if (bitmap.Region != region) KrnFreeRegion(bitmap.Region);
     bitmap.Region = region;

@@ -9,19 +9,6 @@ namespace zelt::region {
 
 namespace {
 
-// A private copy of a cached GDI region, or null when GDI cannot make one
-// (the copy then simply has no cache).
-HRGN DuplicateCachedRegion(HRGN cached) {
-    if (cached == nullptr) return nullptr;
-    HRGN copy = CreateRectRgn(0, 0, 0, 0);
-    if (copy == nullptr) return nullptr;
-    if (CombineRgn(copy, cached, cached, RGN_COPY) == ERROR) {
-        DeleteObject(copy);
-        return nullptr;
-    }
-    return copy;
-}
-
 template <typename T>
 bool DuplicateBlock(T *&target, const T *source, DWORD bytes) {
     if (bytes == 0) return true;
@@ -72,7 +59,8 @@ int ZELT_API Z_CopyZeltRgn(RegionRecord **destination, RegionRecord *source) {
     auto *copy = static_cast<RegionRecord *>(KrnAllocZeroed(sizeof(RegionRecord)));
     if (copy == nullptr) return STATUS_NO_MEMORY;
     // The masks are not carried over: they are rebuilt on demand.
-    copy->hRgnCache = DuplicateCachedRegion(source->hRgnCache);
+    // A cache GDI cannot duplicate is simply not carried over.
+    copy->hRgnCache = CopyGdiRegion(source->hRgnCache);
     copy->RgnCacheXForm = source->RgnCacheXForm;
     copy->Bounds = source->Bounds;
     copy->RowTableBytes = source->RowTableBytes;
