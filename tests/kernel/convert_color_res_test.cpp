@@ -25,15 +25,10 @@ using zelt::test::RowOf;
 
 class ConvertColorResTest : public zelt::test::LeakCheckedTest {};
 
+// Random colours made distinct by their red channel (count <= 256).
 std::vector<RGBQUAD> DistinctPalette(std::mt19937 &rng, int count) {
-    std::vector<RGBQUAD> colors;
-    while (static_cast<int>(colors.size()) < count) {
-        const RGBQUAD c{BYTE(rng()), BYTE(rng()), BYTE(rng()), 0};
-        if (std::none_of(colors.begin(), colors.end(), [&](const RGBQUAD &o) {
-                return o.rgbRed == c.rgbRed && o.rgbGreen == c.rgbGreen && o.rgbBlue == c.rgbBlue;
-            }))
-            colors.push_back(c);
-    }
+    std::vector<RGBQUAD> colors(std::size_t(count), RGBQUAD{});
+    for (int i = 0; i < count; ++i) colors[std::size_t(i)] = RGBQUAD{BYTE(rng()), BYTE(rng()), BYTE(i * 97 % 256), 0};
     return colors;
 }
 
@@ -45,6 +40,12 @@ std::vector<RGBQUAD> DeviceTable(int bits) {
     return colors;
 }
 
+// A conventional bitmap of the given layout and colours.
+bool Created(BitmapRecord *bitmap, int width, int height, int bits, int order, const RGBQUAD *palette = nullptr) {
+    return KrnCreateBitmap(bitmap, KRN_MEMORY_CONVENTIONAL, width, height, bits, order, palette, 0, nullptr, 0) ==
+           STATUS_OK;
+}
+
 bool AllBytesZero(const BitmapRecord &record) {
     const auto *bytes = reinterpret_cast<const BYTE *>(&record);
     return std::all_of(bytes, bytes + sizeof record, [](BYTE b) { return b == 0; });
@@ -52,17 +53,13 @@ bool AllBytesZero(const BitmapRecord &record) {
 
 enum class Colors { Random, RandomAsHandle, DeviceTable };
 
-struct RoundTripCase {
-    int bits;
-    int deepBits;
-    UINT deepFlags;
-    UINT backFlags;
-    Colors colors;
-};
-
 TEST_F(ConvertColorResTest, PaletteImageThroughDeepAndBackKeepsIndices) {
     constexpr UINT kGiven = KRN_COLORRES_GIVEN_PALETTE;
-    const RoundTripCase cases[] = {
+    const struct {
+        int bits, deepBits;
+        UINT deepFlags, backFlags;
+        Colors colors;
+    } cases[] = {
         {8, 24, KRN_COLORRES_BGR, kGiven, Colors::Random},
         {8, 32, 0, kGiven | KRN_COLORRES_DIFFUSE, Colors::Random},
         {8, 24, 0, kGiven, Colors::RandomAsHandle},
@@ -72,7 +69,7 @@ TEST_F(ConvertColorResTest, PaletteImageThroughDeepAndBackKeepsIndices) {
         {4, 32, 0, KRN_COLORRES_FIXED_PALETTE, Colors::DeviceTable},
         {8, 24, KRN_COLORRES_BGR, KRN_COLORRES_FIXED_PALETTE | KRN_COLORRES_DIFFUSE, Colors::DeviceTable},
     };
-    for (const RoundTripCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE("bits " + std::to_string(c.bits) + " via " + std::to_string(c.deepBits) + " flags " +
                      std::to_string(c.backFlags));
         std::mt19937 rng(static_cast<unsigned>(c.bits * 100 + c.deepBits + c.backFlags));
@@ -80,9 +77,7 @@ TEST_F(ConvertColorResTest, PaletteImageThroughDeepAndBackKeepsIndices) {
             c.colors == Colors::DeviceTable ? DeviceTable(c.bits) : DistinctPalette(rng, 1 << c.bits);
         const int width = 45, height = 7;
         BitmapRecord source, deep, back;
-        ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, width, height, c.bits, 0, palette.data(), 0,
-                                  nullptr, 0),
-                  STATUS_OK);
+        ASSERT_TRUE(Created(&source, width, height, c.bits, 0, palette.data()));
         zelt::test::FillRandom(source, rng);
 
         ASSERT_EQ(KrnConvertColorRes(&source, &deep, c.deepBits, c.deepFlags, nullptr, nullptr, 0, 0, 0), STATUS_OK);
@@ -112,9 +107,7 @@ TEST_F(ConvertColorResTest, PaletteImageThroughDeepAndBackKeepsIndices) {
 // A source of the given layout whose column x shows gray level x & 255
 // (8 bits: index x of the default gray-ramp palette).
 void MakeGrayRamp(BitmapRecord *bitmap, const Layout &layout, int width) {
-    ASSERT_EQ(KrnCreateBitmap(bitmap, KRN_MEMORY_CONVENTIONAL, width, 2, layout.bits, layout.order, nullptr, 0,
-                              nullptr, 0),
-              STATUS_OK);
+    ASSERT_TRUE(Created(bitmap, width, 2, layout.bits, layout.order));
     std::vector<BYTE> row(static_cast<std::size_t>(KrnGetRowBufferSize(width, 24, width, layout.bits)));
     if (layout.bits == 8) {
         for (int x = 0; x < width; ++x) row[x] = static_cast<BYTE>(x);
@@ -155,9 +148,6 @@ TEST_F(ConvertColorResTest, OneBitFixedTableSplitsGraysAtTheMiddle) {
                 ASSERT_EQ(level, x);
                 ASSERT_EQ(OracleRead(RowOf(mask, y), x, 1), level >= 128 ? 1u : 0u) << "level " << level;
             }
-        // The ends are exact: black stays 0, white becomes 1.
-        EXPECT_EQ(OracleRead(RowOf(mask, 0), 0, 1), 0u);
-        EXPECT_EQ(OracleRead(RowOf(mask, 0), 255, 1), 1u);
         KrnFreeBitmap(&source);
         KrnFreeBitmap(&mask);
     }
@@ -165,7 +155,7 @@ TEST_F(ConvertColorResTest, OneBitFixedTableSplitsGraysAtTheMiddle) {
 
 TEST_F(ConvertColorResTest, DiffusionKeepsTheMeanOfFlatGrayWhereNearestCannot) {
     BitmapRecord source;
-    ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, 64, 64, 24, 1, nullptr, 0, nullptr, 0), STATUS_OK);
+    ASSERT_TRUE(Created(&source, 64, 64, 24, 1));
     std::memset(source.Data, 96, source.DataSize);
     // The reduction service's diffusion bit asks for the same diffusion.
     const UINT methods[] = {0, KRN_COLORRES_DIFFUSE, KRN_REDUCE_DIFFUSE};
@@ -189,25 +179,22 @@ TEST_F(ConvertColorResTest, DiffusionKeepsTheMeanOfFlatGrayWhereNearestCannot) {
     KrnFreeBitmap(&source);
 }
 
-struct WindowCase {
-    int bits;
-    int ownLow, ownHigh;  // the source's window
-    int lowBit, highBit;  // the requested one; highBit 0 keeps the source's
-};
-
 TEST_F(ConvertColorResTest, DeepGrayIsReadThroughTheBitWindow) {
-    const WindowCase cases[] = {
+    const struct {
+        int bits;
+        int ownLow, ownHigh;  // the source's window
+        int lowBit, highBit;  // the requested one; highBit 0 keeps the source's
+    } cases[] = {
         {16, 0, 15, 4, 11}, {16, 8, 15, 0, 0}, {16, 0, 15, 0, 5}, {12, 0, 11, 2, 11}, {12, 3, 9, 0, 0},
     };
     std::vector<RGBQUAD> grayRamp(256);
     for (int i = 0; i < 256; ++i) grayRamp[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
-    for (const WindowCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.bits) + " bits, window " + std::to_string(c.lowBit) + ".." +
                      std::to_string(c.highBit));
         std::mt19937 rng(static_cast<unsigned>(c.bits * 31 + c.lowBit * 7 + c.highBit));
         BitmapRecord source, deep, indexed;
-        ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, 33, 5, c.bits, 2, nullptr, 0, nullptr, 0),
-                  STATUS_OK);
+        ASSERT_TRUE(Created(&source, 33, 5, c.bits, 2));
         zelt::test::FillRandom(source, rng);
         source.LowBit = c.ownLow;
         source.HighBit = c.ownHigh;
@@ -254,9 +241,7 @@ TEST_F(ConvertColorResTest, EveryLayoutConvertsToEveryTarget) {
         std::mt19937 rng(static_cast<unsigned>(layout.bits * 3 + layout.order));
         const std::vector<RGBQUAD> palette = zelt::test::RandomPalette(rng, 1 << std::min(layout.bits, 8));
         BitmapRecord source;
-        ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, 27, 4, layout.bits, layout.order,
-                                  layout.Indexed() ? palette.data() : nullptr, 0, nullptr, 0),
-                  STATUS_OK);
+        ASSERT_TRUE(Created(&source, 27, 4, layout.bits, layout.order, layout.Indexed() ? palette.data() : nullptr));
         zelt::test::FillRandom(source, rng);
         const GrayDecoding window{true, source.LowBit, source.HighBit};
         for (const Layout &target : targets) {
@@ -286,7 +271,7 @@ TEST_F(ConvertColorResTest, EveryLayoutConvertsToEveryTarget) {
 
 TEST_F(ConvertColorResTest, BadArgumentsLeaveDestinationCleared) {
     BitmapRecord source, described;
-    ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, 8, 8, 24, 1, nullptr, 0, nullptr, 0), STATUS_OK);
+    ASSERT_TRUE(Created(&source, 8, 8, 24, 1));
     ASSERT_EQ(KrnInitBitmapRecord(&described, 8, 8, 24), STATUS_OK);
     const RGBQUAD one{1, 2, 3, 0};
     constexpr UINT kGiven = KRN_COLORRES_GIVEN_PALETTE;
@@ -317,13 +302,11 @@ TEST_F(ConvertColorResTest, BadArgumentsLeaveDestinationCleared) {
     KrnFreeBitmap(&source);
 }
 
-struct FailureCase {
-    int sourceBits, sourceOrder, bits;
-    UINT flags;
-};
-
 TEST_F(ConvertColorResTest, FailedAllocationLeavesDestinationClearedAndSourceIntact) {
-    const FailureCase cases[] = {
+    const struct {
+        int sourceBits, sourceOrder, bits;
+        UINT flags;
+    } cases[] = {
         {24, 1, 8, KRN_COLORRES_GIVEN_PALETTE},
         {24, 0, 8, KRN_COLORRES_GIVEN_PALETTE | KRN_COLORRES_DIFFUSE},
         {32, 1, 1, KRN_COLORRES_FIXED_PALETTE},
@@ -332,12 +315,10 @@ TEST_F(ConvertColorResTest, FailedAllocationLeavesDestinationClearedAndSourceInt
     };
     std::mt19937 rng(3);
     const std::vector<RGBQUAD> palette = DistinctPalette(rng, 200);
-    for (const FailureCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.sourceBits) + " to " + std::to_string(c.bits));
         BitmapRecord source;
-        ASSERT_EQ(KrnCreateBitmap(&source, KRN_MEMORY_CONVENTIONAL, 40, 6, c.sourceBits, c.sourceOrder, nullptr, 0,
-                                  nullptr, 0),
-                  STATUS_OK);
+        ASSERT_TRUE(Created(&source, 40, 6, c.sourceBits, c.sourceOrder));
         zelt::test::FillRandom(source, rng);
         const std::vector<BYTE> data(static_cast<BYTE *>(source.Data), static_cast<BYTE *>(source.Data) + source.DataSize);
         BitmapRecord destination;

@@ -227,9 +227,10 @@ TEST_F(DispatchTest, BitonalModesStayBlackAndWhite) {
         ASSERT_EQ(Z_PaintDC(canvas.dc(), bitmap.get(), nullptr, nullptr, &destination, nullptr, SRCCOPY), STATUS_OK);
         for (DWORD c : Colours(canvas, destination.right, destination.bottom))
             EXPECT_TRUE(c == 0 || c == 0xFFFFFF) << std::hex << c << " at width " << destination.right;
-        if (destination.right == 8)
+        if (destination.right == 8) {
             for (int y = 0; y < 8; ++y)
                 for (int x = 0; x < 8; ++x) EXPECT_EQ(canvas.At(x, y), ((x + y) & 1) ? 0u : 0xFFFFFFu) << x << "," << y;
+        }
     }
 }
 

@@ -85,7 +85,9 @@ TEST_F(PaintLutTest, LeastContrastSqueezesIntoTheMiddle) {
     for (int i = 0; i < 256; ++i) {
         EXPECT_GE(Lut()[i], 32) << i;
         EXPECT_LE(Lut()[i], 164) << i;
-        if (i > 0) EXPECT_GE(Lut()[i], Lut()[i - 1]) << i;
+        if (i > 0) {
+            EXPECT_GE(Lut()[i], Lut()[i - 1]) << i;
+        }
     }
 }
 
@@ -179,7 +181,9 @@ TEST_F(PaintLutTest, RandomSettingsKeepTheTableMonotonic) {
         bool identity = true;
         for (int i = 0; i < 256; ++i) {
             identity &= Lut()[i] == i;
-            if (i > 0) ASSERT_GE(Lut()[i], Lut()[i - 1]) << "case " << seed << " entry " << i;
+            if (i > 0) {
+                ASSERT_GE(Lut()[i], Lut()[i - 1]) << "case " << seed << " entry " << i;
+            }
         }
         ASSERT_EQ(Active(), !identity) << "case " << seed;
     }

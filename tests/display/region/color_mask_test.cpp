@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "pixel_image.h"
-#include "region_model_support.h"
-#include "support/leak_guard.h"
+#include "region_test_support.h"
 
 namespace {
 
@@ -15,13 +14,6 @@ using namespace zelt::test;
 class ColorRegionTest : public LeakCheckedTest {};
 
 constexpr LONG kW = 29, kH = 13;
-
-PixelMask SelectionOf(const BitmapRecord &bitmap) {
-    EXPECT_NE(bitmap.Region, nullptr);
-    if (bitmap.Region == nullptr) return {};
-    EXPECT_TRUE(RecordIsWellFormed(*bitmap.Region));
-    return MaskFromRecord(*bitmap.Region, bitmap.Width, bitmap.Height);
-}
 
 TEST_F(ColorRegionTest, SelectsThePixelsOfOneColourInEveryLayout) {
     for (const PixelLayout &layout : kPixelLayouts) {
@@ -91,7 +83,7 @@ TEST_F(ColorRegionTest, MaskRoundTripKeepsEveryPixel) {
         EXPECT_EQ(mask.ViewPerspective, source.bitmap.ViewPerspective);
         EXPECT_EQ(mask.Region, nullptr);
         // No region: every pixel is selected.
-        const PixelMask expected = seed == 6 ? ModelOf(w, h, 0, 0, [](LONG, LONG) { return true; }) : shape;
+        const PixelMask expected = seed == 6 ? WholeCanvas(w, h) : shape;
         EXPECT_EQ(ModelOf(w, h, 0, 0, [&](LONG x, LONG y) { return MaskBit(mask, x, y); }), expected);
 
         RegionBitmap target(w, h);
@@ -157,25 +149,10 @@ TEST_F(ColorRegionTest, FailedAllocationsKeepThePreviousRegion) {
     };
     BitmapRecord *subjects[] = {&deep.bitmap, &packed.bitmap, &packed.bitmap};
     for (size_t i = 0; i < std::size(operations); ++i) {
-        SCOPED_TRACE("operation " + std::to_string(i));
         BitmapRecord &bitmap = *subjects[i];
         KrnFreeRegion(bitmap.Region);
         bitmap.Region = RecordFromMask(RandomShape(uint32_t(i), w, h)).release();
-        PixelMask before;
-        int status = 0;
-        long failures = 0;
-        ForEachAllocationFailure(
-            [&] {
-                before = SelectionOf(bitmap);
-                status = operations[i](&bitmap);
-            },
-            [&](long failedAt) {
-                ASSERT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt << ": " << status;
-                if (status == STATUS_OK) return;
-                ++failures;
-                EXPECT_EQ(SelectionOf(bitmap), before) << "allocation " << failedAt;
-            });
-        EXPECT_GT(failures, 2);
+        EXPECT_GT(FailuresKeepingSelection(bitmap, [&] { return operations[i](&bitmap); }), 2) << "operation " << i;
     }
 
     // A mask that cannot be made is left owning nothing.

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "pixel_image.h"
-#include "region_model_support.h"
-#include "support/leak_guard.h"
+#include "region_test_support.h"
 
 namespace {
 
@@ -92,24 +91,12 @@ TEST_F(MagicWandTest, FailedAllocationsKeepThePreviousRegion) {
         for (LONG x = 1; x < kW; x += 2) image.WritePixel(x, y, 1);
     ASSERT_NE(image.ColorAt(0, 0), image.ColorAt(1, 1));
     image.bitmap.Region = RecordFromMask(RandomShape(12, kW, kH)).release();
-    PixelMask before;
-    int status = 0;
-    long failures = 0;
-    const long allocations = ForEachAllocationFailure(
-        [&] {
-            before = MaskFromRecord(*image.bitmap.Region, kW, kH);
-            status = Z_SetBitmapRgnMagicWand(&image.bitmap, 5, 0, 0, RGNMODE_XOR);
-        },
-        [&](long failedAt) {
-            ASSERT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt << ": " << status;
-            if (status == STATUS_OK) return;
-            ++failures;
-            EXPECT_EQ(MaskFromRecord(*image.bitmap.Region, kW, kH), before) << "allocation " << failedAt;
-        });
-    EXPECT_GT(failures, 5);
-    EXPECT_GT(allocations, 8);
+    EXPECT_GT(FailuresKeepingSelection(image.bitmap, [&] {
+                  return Z_SetBitmapRgnMagicWand(&image.bitmap, 5, 0, 0, RGNMODE_XOR);
+              }),
+              8);
     // Undisturbed, the wand flips exactly the flood fill's pixels.
-    before = MaskFromRecord(*image.bitmap.Region, kW, kH);
+    const PixelMask before = MaskFromRecord(*image.bitmap.Region, kW, kH);
     const PixelMask flood = FloodModel(image.bitmap, 5, 0, 0);
     ASSERT_EQ(Z_SetBitmapRgnMagicWand(&image.bitmap, 5, 0, 0, RGNMODE_XOR), STATUS_OK);
     EXPECT_EQ(MaskFromRecord(*image.bitmap.Region, kW, kH),

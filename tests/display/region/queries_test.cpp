@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "region_test_support.h"
-#include "support/leak_guard.h"
 
 namespace zelt::test {
 namespace {
@@ -14,18 +13,6 @@ namespace {
 using namespace zelt::region;
 
 class RegionQueries : public LeakCheckedTest {};
-
-// A described bitmap (no image data) that owns the region made from `mask`.
-struct MaskedBitmap {
-    BitmapRecord record{};
-    MaskedBitmap(LONG width, LONG height) { EXPECT_EQ(KrnInitBitmapRecord(&record, width, height, 1), STATUS_OK); }
-    explicit MaskedBitmap(const PixelMask &mask) : MaskedBitmap(mask.width, mask.height) {
-        record.Region = RecordFromMask(mask).release();
-    }
-    ~MaskedBitmap() { KrnFreeRegion(record.Region); }
-    MaskedBitmap(const MaskedBitmap &) = delete;
-    MaskedBitmap &operator=(const MaskedBitmap &) = delete;
-};
 
 // The model's runs of row y, as start, end, ...
 std::vector<LONG> ModelRow(const PixelMask &mask, LONG y) {
@@ -70,7 +57,7 @@ TEST_F(RegionQueries, AnswersMatchThePixelModel) {
         const LONG width = 1 + LONG(rng() % 70), height = 1 + LONG(rng() % 50);
         PixelMask mask = RandomShape(seed, width, height, 1 + int(rng() % 5));
         if (seed % 10 == 0) mask = PixelMask(width, height);  // an empty record
-        MaskedBitmap bitmap(mask);
+        RegionBitmap bitmap(mask);
         ASSERT_NE(bitmap.record.Region, nullptr);
         SCOPED_TRACE("seed " + std::to_string(seed));
 
@@ -103,7 +90,7 @@ TEST_F(RegionQueries, AnswersMatchThePixelModel) {
 }
 
 TEST_F(RegionQueries, BitmapWithoutRegionIsWhollySelected) {
-    MaskedBitmap bitmap(37, 21);
+    RegionBitmap bitmap(37, 21);
     EXPECT_EQ(Z_BitmapHasRgn(&bitmap.record), 0);
     DWORD area = 0, most = 0;
     ASSERT_EQ(Z_GetBitmapRgnArea(&bitmap.record, &area), STATUS_OK);
@@ -125,7 +112,7 @@ TEST_F(RegionQueries, BitmapWithoutRegionIsWhollySelected) {
 }
 
 TEST_F(RegionQueries, FreeingRemovesTheRecord) {
-    MaskedBitmap bitmap(RandomShape(3, 30, 20));
+    RegionBitmap bitmap(RandomShape(3, 30, 20));
     bitmap.record.Region->hRgnCache = CreateRectRgn(0, 0, 4, 4);  // released with the record
     EXPECT_EQ(Z_FreeBitmapRgn(&bitmap.record), STATUS_OK);
     EXPECT_EQ(bitmap.record.Region, nullptr);
@@ -134,16 +121,15 @@ TEST_F(RegionQueries, FreeingRemovesTheRecord) {
 }
 
 TEST_F(RegionQueries, RefusedArguments) {
-    MaskedBitmap bitmap(RandomShape(4, 30, 20));
+    RegionBitmap bitmap(RandomShape(4, 30, 20));
     DWORD value = 0;
     LONG segments[32];
     RECT rect{1, 2, 3, 4};
     const RegionXForm badPerspective{6, 1, 1, 1, 1, 0, 0}, zeroDenominator{0, 1, 0, 1, 1, 0, 0};
-    struct Case {
+    const struct {
         const char *what;
         int status, want;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"has null", Z_BitmapHasRgn(nullptr), 0},
         {"free null", Z_FreeBitmapRgn(nullptr), STATUS_BAD_PARAMETER},
         {"area null bitmap", Z_GetBitmapRgnArea(nullptr, &value), STATUS_NO_BITMAP},
@@ -158,7 +144,7 @@ TEST_F(RegionQueries, RefusedArguments) {
         {"map null bitmap", BitmapRectToDisplay(nullptr, nullptr, &rect), STATUS_NO_BITMAP},
         {"map null rect", BitmapRectToDisplay(&bitmap.record, nullptr, nullptr), STATUS_BAD_PARAMETER},
     };
-    for (const Case &c : cases) EXPECT_EQ(c.status, c.want) << c.what;
+    for (const auto &c : cases) EXPECT_EQ(c.status, c.want) << c.what;
     EXPECT_TRUE(SameRect(rect, RECT{1, 2, 3, 4})) << "a refused transform changed the rectangle";
 }
 
@@ -192,14 +178,14 @@ TEST_F(RegionQueries, RectangleMappingGoldens) {
         {"offsets saturate", 0, {0, 1, 1, 1, 1, INT_MAX, INT_MIN}, {0, 0, 5, -5}, {INT_MAX, INT_MIN, INT_MAX, INT_MIN}},
     };
     for (const Case &c : cases) {
-        MaskedBitmap bitmap(100, 80);
+        RegionBitmap bitmap(100, 80);
         bitmap.record.ViewPerspective = c.view;
         RECT rect = c.in;
         ASSERT_EQ(BitmapRectToDisplay(&bitmap.record, &c.xform, &rect), STATUS_OK) << c.what;
         EXPECT_TRUE(SameRect(rect, c.want)) << c.what << ": " << Describe(rect) << " want " << Describe(c.want);
     }
 
-    MaskedBitmap bitmap(100, 80);
+    RegionBitmap bitmap(100, 80);
     RECT rect{-4, 9, 17, 33};
     ASSERT_EQ(BitmapRectToDisplay(&bitmap.record, nullptr, &rect), STATUS_OK);
     EXPECT_TRUE(SameRect(rect, RECT{-4, 9, 17, 33})) << "no transform keeps the rectangle";

@@ -1,7 +1,6 @@
 // Helpers of the tests that draw regions on devices: a 32-bit canvas with
-// seeded pixels, bitmaps that own a test region, masks read back as pixel
-// models, and per-pixel models of the display mapping, of the outline and
-// of the stripe brushes, written from their definitions.
+// seeded pixels, masks read back as pixel models, and per-pixel models of
+// the outline and of the stripe brushes, written from their definitions.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "region_test_support.h"
-#include "support/perspective_oracle.h"
 #include "zelt/host.h"
 
 namespace zelt::test {
@@ -63,22 +61,6 @@ private:
     DWORD *pixels_ = nullptr;
 };
 
-// A described bitmap (no image data) that owns the region attached to it.
-struct RegionBitmap {
-    BitmapRecord record{};
-    RegionBitmap(LONG width, LONG height, LONG perspective = 0) {
-        EXPECT_EQ(KrnInitBitmapRecord(&record, width, height, 24), STATUS_OK);
-        record.ViewPerspective = perspective;
-    }
-    RegionBitmap(const PixelMask &shape, LONG perspective = 0) : RegionBitmap(shape.width, shape.height, perspective) {
-        record.Region = RecordFromMask(shape).release();
-    }
-    ~RegionBitmap() { KrnFreeRegion(record.Region); }
-    RegionBitmap(const RegionBitmap &) = delete;
-    RegionBitmap &operator=(const RegionBitmap &) = delete;
-    BitmapRecord *get() { return &record; }
-};
-
 // The set bits of a monochrome bitmap, placed at (originX, originY).
 inline PixelMask ReadMask(HBITMAP mask, LONG originX, LONG originY) {
     BITMAP info{};
@@ -92,57 +74,13 @@ inline PixelMask ReadMask(HBITMAP mask, LONG originX, LONG originY) {
     return pixels;
 }
 
-// (v * num + bias) / den for one edge, 0 staying 0.
-inline LONG ScaleEdgeModel(LONG v, LONG num, LONG den, bool roundUp) {
-    if (v == 0) return 0;
-    return LONG((int64_t(v) * num + (roundUp ? den - 1 : 0)) / den);
-}
-
-// Where the pixels of a region of a W x H bitmap stored in perspective
-// `view` land in display space under `xform`: each pixel moves to where an
-// image stored in perspective xform.Perspective holds the same pixel of
-// the picture (the one both perspectives show at the same place), becomes
-// the block of display pixels its edges scale to, and is offset.
-inline PixelMask DisplayModel(const PixelMask &region, LONG view, const RegionXForm &xform, const PixelMask &canvas) {
-    const LONG w = region.width, h = region.height;
-    PixelMask turned = region;
-    if (view != xform.Perspective) {
-        const bool shownExchanged = ExchangesAxes(view);
-        const int pictureW = shownExchanged ? h : w, pictureH = shownExchanged ? w : h;
-        const bool targetExchanged = ExchangesAxes(xform.Perspective);
-        const int targetW = targetExchanged ? pictureH : pictureW, targetH = targetExchanged ? pictureW : pictureH;
-        // The target pixel each picture position shows.
-        std::vector<Point> heldAt(size_t(pictureW) * size_t(pictureH));
-        for (int r = 0; r < targetH; ++r)
-            for (int c = 0; c < targetW; ++c) {
-                const Point shown = Displayed(xform.Perspective, targetW, targetH, c, r);
-                heldAt[size_t(shown.y) * size_t(pictureW) + size_t(shown.x)] = Point{c, r};
-            }
-        turned = PixelMask(targetW, targetH);
-        for (LONG r = 0; r < h; ++r)
-            for (LONG c = 0; c < w; ++c) {
-                if (!region.Get(c, r)) continue;
-                const Point shown = Displayed(view, w, h, c, r);
-                const Point target = heldAt[size_t(shown.y) * size_t(pictureW) + size_t(shown.x)];
-                turned.Set(target.x, target.y);
-            }
-    }
-    const bool roundRowsUp = xform.Perspective == 2 || (xform.Perspective == 0 && view == 4);
-    PixelMask out(canvas.width, canvas.height, canvas.originX, canvas.originY);
-    for (LONG y = 0; y < turned.height; ++y)
-        for (LONG x = 0; x < turned.width; ++x) {
-            if (!turned.Get(x, y)) continue;
-            const LONG x0 = ScaleEdgeModel(x, xform.XNum, xform.XDen, true);
-            const LONG x1 = ScaleEdgeModel(x + 1, xform.XNum, xform.XDen, true);
-            const LONG y0 = ScaleEdgeModel(y, xform.YNum, xform.YDen, roundRowsUp);
-            const LONG y1 = ScaleEdgeModel(y + 1, xform.YNum, xform.YDen, roundRowsUp);
-            for (LONG dy = y0; dy < y1; ++dy)
-                for (LONG dx = x0; dx < x1; ++dx) {
-                    if (out.Inside(dx + xform.XOffset, dy + xform.YOffset)) out.Set(dx + xform.XOffset, dy + xform.YOffset);
-                    else ++out.outside;
-                }
-        }
-    return out;
+// Clears every bit of a monochrome bitmap: a cached mask so cleared draws
+// nothing, which shows whether a later call reused it.
+inline void ClearMonoBitmap(HBITMAP mask) {
+    BITMAP info{};
+    GetObjectA(mask, sizeof info, &info);
+    const std::vector<BYTE> zeros(size_t(info.bmWidthBytes) * size_t(info.bmHeight), 0);
+    SetBitmapBits(mask, DWORD(zeros.size()), zeros.data());
 }
 
 // Outline pixels: a selected pixel that begins or ends its run, or that

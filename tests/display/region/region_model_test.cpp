@@ -7,8 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "region_model_support.h"
-#include "support/leak_guard.h"
+#include "region_test_support.h"
 
 namespace zelt::test {
 namespace {
@@ -173,18 +172,6 @@ TEST_F(RegionRecordCaches, OnlyAGeometryChangeDropsThem) {
     EXPECT_EQ(record->hRgnCache, nullptr);
 }
 
-bool CombinedPixel(int mode, bool existing, bool fresh) {
-    switch (mode) {
-        case RGNMODE_AND: return existing && fresh;
-        case RGNMODE_SET: return fresh;
-        case RGNMODE_ANDNOTOLD: return fresh && !existing;
-        case RGNMODE_ANDNOTNEW: return existing && !fresh;
-        case RGNMODE_OR: return existing || fresh;
-        case RGNMODE_XOR: return existing != fresh;
-        default: return !fresh;
-    }
-}
-
 TEST(RegionCombine, EveryModeMatchesTheModelClippedToTheBitmap) {
     constexpr LONG kW = 45, kH = 33;
     for (uint32_t seed = 0; seed < 7 * 40; ++seed) {
@@ -237,37 +224,32 @@ TEST(RegionCombine, OffsetAndScaleMapTheShapeIntoTheBitmap) {
 class RegionCombineArguments : public LeakCheckedTest {};
 
 TEST_F(RegionCombineArguments, RefusalsConsumeTheRecordAndKeepTheRegion) {
-    struct Case {
-        const char *name;
+    const RegionXForm p6{6, 1, 1, 1, 1, 0, 0}, p9{9, 1, 1, 1, 1, 0, 0}, pNeg{-1, 1, 1, 1, 1, 0, 0};
+    const RegionXForm zeroX{0, 1, 0, 1, 1, 0, 0}, zeroY{0, 1, 1, 1, 0, 0, 0};
+    const struct {
         bool nullBitmap;
-        RegionXForm xform;
-        bool useXform;
-        int mode;
-        int status;
+        const RegionXForm *xform;
+        int mode, status;
+    } cases[] = {
+        {true, nullptr, RGNMODE_SET, STATUS_NO_BITMAP}, {false, nullptr, 7, STATUS_BAD_PARAMETER},
+        {false, nullptr, -1, STATUS_BAD_PARAMETER},     {false, &p6, RGNMODE_OR, STATUS_BAD_PARAMETER},
+        {false, &p9, RGNMODE_OR, STATUS_BAD_PARAMETER}, {false, &pNeg, RGNMODE_OR, STATUS_BAD_PARAMETER},
+        {false, &zeroX, RGNMODE_OR, STATUS_BAD_PARAMETER}, {false, &zeroY, RGNMODE_OR, STATUS_BAD_PARAMETER},
     };
-    const Case cases[] = {
-        {"null bitmap", true, {}, false, RGNMODE_SET, STATUS_NO_BITMAP},
-        {"mode 7", false, {}, false, 7, STATUS_BAD_PARAMETER},
-        {"mode -1", false, {}, false, -1, STATUS_BAD_PARAMETER},
-        {"perspective 6", false, {6, 1, 1, 1, 1, 0, 0}, true, RGNMODE_OR, STATUS_BAD_PARAMETER},
-        {"perspective 9", false, {9, 1, 1, 1, 1, 0, 0}, true, RGNMODE_OR, STATUS_BAD_PARAMETER},
-        {"perspective -1", false, {-1, 1, 1, 1, 1, 0, 0}, true, RGNMODE_OR, STATUS_BAD_PARAMETER},
-        {"zero x denominator", false, {0, 1, 0, 1, 1, 0, 0}, true, RGNMODE_OR, STATUS_BAD_PARAMETER},
-        {"zero y denominator", false, {0, 1, 1, 1, 0, 0, 0}, true, RGNMODE_OR, STATUS_BAD_PARAMETER},
-    };
-    for (const Case &c : cases) {
-        const PixelMask existing = RandomShape(11, 30, 20);
-        RegionBitmap bitmap(30, 20, RecordFromMask(existing));
+    const PixelMask existing = RandomShape(11, 30, 20);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        RegionBitmap bitmap(existing);
         RegionRecord *const before = bitmap.record.Region;
-        const int status = CombineBitmapRgn(c.nullBitmap ? nullptr : &bitmap.record, c.useXform ? &c.xform : nullptr,
-                                            RecordFromMask(RandomShape(12, 30, 20)).release(), c.mode);
-        EXPECT_EQ(status, c.status) << c.name;
-        EXPECT_EQ(bitmap.record.Region, before) << c.name;
-        EXPECT_TRUE(SameSelection(bitmap.Selection(), existing)) << c.name;
+        EXPECT_EQ(CombineBitmapRgn(cases[i].nullBitmap ? nullptr : bitmap.get(), cases[i].xform,
+                                   RecordFromMask(RandomShape(12, 30, 20)).release(), cases[i].mode),
+                  cases[i].status)
+            << "case " << i;
+        EXPECT_EQ(bitmap.record.Region, before) << "case " << i;
+        EXPECT_TRUE(SameSelection(bitmap.Selection(), existing)) << "case " << i;
     }
     // A null record removes the region in any mode.
-    RegionBitmap bitmap(30, 20, RecordFromMask(RandomShape(13, 30, 20)));
-    EXPECT_EQ(CombineBitmapRgn(&bitmap.record, nullptr, nullptr, RGNMODE_AND), STATUS_OK);
+    RegionBitmap bitmap(existing);
+    EXPECT_EQ(CombineBitmapRgn(bitmap.get(), nullptr, nullptr, RGNMODE_AND), STATUS_OK);
     EXPECT_EQ(bitmap.record.Region, nullptr);
 }
 
@@ -276,34 +258,31 @@ class RegionCombineFailures : public LeakCheckedTest {};
 // Whichever allocation fails, the bitmap keeps its region pixel for pixel
 // (the same record) or, when only a trim failed, holds the right result.
 TEST_F(RegionCombineFailures, EveryAllocationFailureKeepsTheOldRegion) {
-    struct Case {
+    const RegionXForm turning{4, 2, 1, 1, 1, 1, -2};
+    const struct {
         const char *name;
         int mode;
         bool hasRegion;
-        RegionXForm xform;
-        bool useXform;
-    };
-    const Case cases[] = {
-        {"xor", RGNMODE_XOR, true, {}, false},
-        {"setnot", RGNMODE_SETNOT, true, {}, false},
-        {"and without region", RGNMODE_AND, false, {}, false},
-        {"or through a turning transform", RGNMODE_OR, true, {4, 2, 1, 1, 1, 1, -2}, true},
+        const RegionXForm *xform;
+    } cases[] = {
+        {"xor", RGNMODE_XOR, true, nullptr},
+        {"setnot", RGNMODE_SETNOT, true, nullptr},
+        {"and without region", RGNMODE_AND, false, nullptr},
+        {"or through a turning transform", RGNMODE_OR, true, &turning},
     };
     constexpr LONG kW = 36, kH = 28;
     const PixelMask existing = RandomShape(21, kW, kH, 4);
     const PixelMask fresh = RandomShape(22, 24, 20, 4, -3, 4);
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         // The expected result, from an undisturbed run.
         PixelMask expected;
         {
             RegionBitmap bitmap(kW, kH, c.hasRegion ? RecordFromMask(existing) : nullptr);
-            ASSERT_EQ(CombineBitmapRgn(&bitmap.record, c.useXform ? &c.xform : nullptr, RecordFromMask(fresh).release(),
-                                       c.mode),
-                      STATUS_OK);
+            ASSERT_EQ(CombineBitmapRgn(bitmap.get(), c.xform, RecordFromMask(fresh).release(), c.mode), STATUS_OK);
             expected = bitmap.Selection();
         }
-        const PixelMask previous = c.hasRegion ? existing : ModelOf(kW, kH, 0, 0, [](LONG, LONG) { return true; });
+        const PixelMask previous = c.hasRegion ? existing : WholeCanvas(kW, kH);
         int status = 0;
         bool called = false, sameRecord = false;
         PixelMask after;
@@ -320,7 +299,7 @@ TEST_F(RegionCombineFailures, EveryAllocationFailureKeepsTheOldRegion) {
                 RegionRecord *const before = bitmap.record.Region;
                 called = true;
                 ++combineRuns;
-                status = CombineBitmapRgn(&bitmap.record, c.useXform ? &c.xform : nullptr, record, c.mode);
+                status = CombineBitmapRgn(bitmap.get(), c.xform, record, c.mode);
                 sameRecord = bitmap.record.Region == before;
                 after = bitmap.Selection();
             },

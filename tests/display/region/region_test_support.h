@@ -1,9 +1,13 @@
 // A per-pixel model of selection regions for tests: a byte per pixel over a
 // fixed canvas, conversions between the model and region records, seeded
-// random shapes, and the structural invariants every record must satisfy.
+// random shapes, the structural invariants every record must satisfy,
+// bitmaps that own a test region, the combination modes and the display
+// mapping written from their definitions, and the allocation-failure walk
+// every selection-changing operation must survive.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "region/region_internal.h"
+#include "support/leak_guard.h"
+#include "support/perspective_oracle.h"
 
 namespace zelt::test {
 
@@ -155,6 +161,142 @@ inline PixelMask RandomShape(uint32_t seed, LONG w, LONG h, int pieces = 4, LONG
     const int specks = int(pick(w + h));
     for (int i = 0; i < specks; ++i) mask.Set(ox + pick(w), oy + pick(h), (rng() & 3) != 0);
     return mask;
+}
+
+// A mask on the given canvas whose pixel (x, y) is selected(x, y).
+template <typename Selected>
+PixelMask ModelOf(LONG w, LONG h, LONG ox, LONG oy, Selected selected) {
+    PixelMask mask(w, h, ox, oy);
+    for (LONG y = oy; y < oy + h; ++y)
+        for (LONG x = ox; x < ox + w; ++x)
+            if (selected(x, y)) mask.Set(x, y);
+    return mask;
+}
+
+inline PixelMask WholeCanvas(LONG w, LONG h) {
+    return ModelOf(w, h, 0, 0, [](LONG, LONG) { return true; });
+}
+
+// The pixels a bitmap selects on its own canvas (no region: all of them);
+// a region it holds must be well formed.
+inline PixelMask SelectionOf(const BitmapRecord &bitmap) {
+    if (bitmap.Region == nullptr) return WholeCanvas(bitmap.Width, bitmap.Height);
+    EXPECT_TRUE(RecordIsWellFormed(*bitmap.Region));
+    return MaskFromRecord(*bitmap.Region, bitmap.Width, bitmap.Height);
+}
+
+// A described bitmap (no image data) that owns the region attached to it.
+struct RegionBitmap {
+    BitmapRecord record{};
+    RegionBitmap(LONG width, LONG height, RecordPtr region = nullptr, LONG perspective = 0) {
+        EXPECT_EQ(KrnInitBitmapRecord(&record, width, height, 1), STATUS_OK);
+        record.ViewPerspective = perspective;
+        record.Region = region.release();
+    }
+    explicit RegionBitmap(const PixelMask &shape, LONG perspective = 0)
+        : RegionBitmap(shape.width, shape.height, RecordFromMask(shape), perspective) {}
+    RegionBitmap(const RegionBitmap &) = delete;
+    RegionBitmap &operator=(const RegionBitmap &) = delete;
+    ~RegionBitmap() { KrnFreeRegion(record.Region); }
+    BitmapRecord *get() { return &record; }
+    RegionRecord &region() { return *record.Region; }
+    PixelMask Selection() const { return SelectionOf(record); }
+};
+
+// Whether a pixel is selected after merging a new shape into an existing
+// selection in `mode`.
+inline bool CombinedPixel(int mode, bool existing, bool fresh) {
+    switch (mode) {
+        case RGNMODE_AND: return existing && fresh;
+        case RGNMODE_SET: return fresh;
+        case RGNMODE_ANDNOTOLD: return fresh && !existing;
+        case RGNMODE_ANDNOTNEW: return existing && !fresh;
+        case RGNMODE_OR: return existing || fresh;
+        case RGNMODE_XOR: return existing != fresh;
+        default: return !fresh;
+    }
+}
+
+// Runs `operation` once per allocation it makes with that allocation
+// failing: the status is OK or NO_MEMORY, and after NO_MEMORY the bitmap
+// selects exactly what it did before. Returns the number of failed runs.
+inline long FailuresKeepingSelection(const BitmapRecord &bitmap, const std::function<int()> &operation) {
+    PixelMask before;
+    int status = 0;
+    long failures = 0;
+    ForEachAllocationFailure(
+        [&] {
+            before = SelectionOf(bitmap);
+            status = operation();
+        },
+        [&](long failedAt) {
+            ASSERT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt << ": " << status;
+            if (status == STATUS_OK) return;
+            ++failures;
+            EXPECT_EQ(SelectionOf(bitmap), before) << "allocation " << failedAt;
+        });
+    return failures;
+}
+
+// Coordinates in perspective `to` of the stored pixels of a w x h bitmap
+// shown in perspective `view`: the pixel of an image stored in `to` that
+// displays at the same place, found by inverting the display table.
+class PerspectiveTurn {
+public:
+    PerspectiveTurn(int view, int to, int w, int h) : view_(view), w_(w), h_(h) {
+        shownW_ = ExchangesAxes(view) ? h : w;
+        const int shownH = ExchangesAxes(view) ? w : h;
+        toW_ = ExchangesAxes(to) ? shownH : shownW_;
+        toH_ = ExchangesAxes(to) ? shownW_ : shownH;
+        inverse_.resize(size_t(w) * size_t(h));
+        for (int r = 0; r < toH_; ++r)
+            for (int c = 0; c < toW_; ++c) {
+                const Point shown = Displayed(to, toW_, toH_, c, r);
+                inverse_[size_t(shown.y) * size_t(shownW_) + size_t(shown.x)] = Point{c, r};
+            }
+    }
+    Point Map(int c, int r) const {
+        const Point shown = Displayed(view_, w_, h_, c, r);
+        return inverse_[size_t(shown.y) * size_t(shownW_) + size_t(shown.x)];
+    }
+    int width() const { return toW_; }
+    int height() const { return toH_; }
+
+private:
+    int view_, w_, h_, shownW_, toW_ = 0, toH_ = 0;
+    std::vector<Point> inverse_;
+};
+
+// (v * num + bias) / den for one edge, 0 staying 0.
+inline LONG ScaleEdgeModel(LONG v, LONG num, LONG den, bool roundUp) {
+    if (v == 0) return 0;
+    return LONG((int64_t(v) * num + (roundUp ? den - 1 : 0)) / den);
+}
+
+// Where the pixels of a region of a W x H bitmap stored in perspective
+// `view` land in display space under `xform`: each pixel moves to where an
+// image stored in perspective xform.Perspective holds the same pixel of
+// the picture, becomes the block of display pixels its edges scale to, and
+// is offset. Pixels landing off `canvas` are counted in `outside`.
+inline PixelMask DisplayModel(const PixelMask &region, LONG view, const RegionXForm &xform, const PixelMask &canvas) {
+    const PerspectiveTurn turn(view, xform.Perspective, region.width, region.height);
+    const bool roundRowsUp = xform.Perspective == 2 || (xform.Perspective == 0 && view == 4);
+    PixelMask out(canvas.width, canvas.height, canvas.originX, canvas.originY);
+    for (LONG r = 0; r < region.height; ++r)
+        for (LONG c = 0; c < region.width; ++c) {
+            if (!region.Get(c, r)) continue;
+            const Point p = turn.Map(c, r);
+            const LONG x0 = ScaleEdgeModel(p.x, xform.XNum, xform.XDen, true);
+            const LONG x1 = ScaleEdgeModel(p.x + 1, xform.XNum, xform.XDen, true);
+            const LONG y0 = ScaleEdgeModel(p.y, xform.YNum, xform.YDen, roundRowsUp);
+            const LONG y1 = ScaleEdgeModel(p.y + 1, xform.YNum, xform.YDen, roundRowsUp);
+            for (LONG dy = y0 + xform.YOffset; dy < y1 + xform.YOffset; ++dy)
+                for (LONG dx = x0 + xform.XOffset; dx < x1 + xform.XOffset; ++dx) {
+                    if (out.Inside(dx, dy)) out.Set(dx, dy);
+                    else ++out.outside;
+                }
+        }
+    return out;
 }
 
 }  // namespace zelt::test

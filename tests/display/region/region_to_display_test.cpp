@@ -3,8 +3,7 @@
 // transforms.
 #include <gtest/gtest.h>
 
-#include "region_draw_support.h"
-#include "support/leak_guard.h"
+#include "region_test_support.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ TEST_F(RegionToDisplayTest, MatchesThePixelModel) {
                                           << " to " << xform.Perspective << " scale " << xform.XNum << "/"
                                           << xform.XDen << ", " << xform.YNum << "/" << xform.YDen << " offset "
                                           << xform.XOffset << "," << xform.YOffset);
-        RegionBitmap bitmap(w, h, view);
+        RegionBitmap bitmap(w, h, nullptr, view);
         RecordPtr record = RecordFromMask(shape);
         ASSERT_TRUE(record);
         const RECT stored = record->Bounds;

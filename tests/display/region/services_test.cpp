@@ -1,7 +1,6 @@
 // The region services the library hands the kernel at load, and regions
 // following bitmaps through the kernel's copies.
 #include "region_test_support.h"
-#include "support/leak_guard.h"
 
 namespace zelt::test {
 namespace {

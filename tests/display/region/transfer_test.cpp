@@ -4,24 +4,13 @@
 #include <random>
 
 #include "region_test_support.h"
-#include "support/leak_guard.h"
 
 namespace zelt::test {
 namespace {
 
 using namespace zelt::region;
 
-class RegionTransfer : public LeakCheckedTest {
-protected:
-    // A data-less bitmap record of the given size carrying `mask` as region.
-    static BitmapRecord BitmapWith(const PixelMask &mask, LONG perspective = 0) {
-        BitmapRecord bitmap{};
-        EXPECT_EQ(KrnInitBitmapRecord(&bitmap, mask.width, mask.height, 1), STATUS_OK);
-        bitmap.ViewPerspective = perspective;
-        bitmap.Region = RecordFromMask(mask).release();
-        return bitmap;
-    }
-};
+class RegionTransfer : public LeakCheckedTest {};
 
 TEST_F(RegionTransfer, DeepCopyIsIndependentAndCarriesItsOwnCachedHandle) {
     const PixelMask mask = RandomShape(11, 90, 70, 5);
@@ -97,23 +86,16 @@ TEST_F(RegionTransfer, CopyWithOffsetMatchesTheModel) {
     uint32_t seed = 300;
     for (const Case &c : cases) {
         const PixelMask mask = RandomShape(++seed, 64, 48, 4);
-        BitmapRecord source = BitmapWith(mask);
-        BitmapRecord destination = source;  // a fresh copy still naming the source's region
-        destination.Width = c.width;
-        destination.Height = c.height;
-        ASSERT_EQ(CopyBitmapRgnOffset(&destination, &source, c.dx, c.dy), STATUS_OK);
-        ASSERT_NE(destination.Region, source.Region);
+        RegionBitmap source(mask), destination(c.width, c.height);
+        ASSERT_EQ(CopyBitmapRgnOffset(destination.get(), source.get(), c.dx, c.dy), STATUS_OK);
+        ASSERT_NE(destination.record.Region, source.record.Region);
 
         PixelMask expected(c.width, c.height);
         for (LONG y = 0; y < mask.height; ++y)
             for (LONG x = 0; x < mask.width; ++x)
                 if (mask.Get(x, y)) expected.Set(x + c.dx, y + c.dy);
-        EXPECT_TRUE(RecordIsWellFormed(*destination.Region));
-        EXPECT_EQ(MaskFromRecord(*destination.Region, c.width, c.height), expected)
-            << "dx " << c.dx << " dy " << c.dy;
-        EXPECT_EQ(MaskFromRecord(*source.Region, 64, 48), mask);  // the source is untouched
-        KrnFreeRegion(destination.Region);
-        KrnFreeRegion(source.Region);
+        EXPECT_EQ(destination.Selection(), expected) << "dx " << c.dx << " dy " << c.dy;
+        EXPECT_EQ(source.Selection(), mask);  // the source is untouched
     }
 
     BitmapRecord plain{};
@@ -127,12 +109,12 @@ TEST_F(RegionTransfer, CopyWithOffsetMatchesTheModel) {
 
 TEST_F(RegionTransfer, ResizeFollowsTheBitmapSize) {
     const PixelMask mask = RandomShape(77, 61, 45, 3);
-    BitmapRecord bitmap = BitmapWith(mask);
-    RegionRecord *const record = bitmap.Region;
+    RegionBitmap bitmap(mask);
+    RegionRecord *const record = bitmap.record.Region;
     const RECT before = record->Bounds;
 
-    ASSERT_EQ(ResizeBitmapRgn(&bitmap, 61, 45), STATUS_OK);
-    EXPECT_EQ(MaskFromRecord(*bitmap.Region, 61, 45), mask);
+    ASSERT_EQ(ResizeBitmapRgn(bitmap.get(), 61, 45), STATUS_OK);
+    EXPECT_EQ(bitmap.Selection(), mask);
 
     // Halving: row y covers the new rows up(y) .. up(y + 1), a run (s, e)
     // the columns up(s) .. up(e), with up(v) = ceil(v / 2) here.
@@ -143,12 +125,11 @@ TEST_F(RegionTransfer, ResizeFollowsTheBitmapSize) {
             if (mask.Get(x, y))
                 for (LONG ny = up(y, 23, 45); ny < up(y + 1, 23, 45); ++ny)
                     for (LONG nx = up(x, 31, 61); nx < up(x + 1, 31, 61); ++nx) expected.Set(nx, ny);
-    ASSERT_EQ(ResizeBitmapRgn(&bitmap, 31, 23), STATUS_OK);
-    EXPECT_EQ(bitmap.Region, record);  // the record keeps its address
+    ASSERT_EQ(ResizeBitmapRgn(bitmap.get(), 31, 23), STATUS_OK);
+    EXPECT_EQ(bitmap.record.Region, record);  // the record keeps its address
     EXPECT_TRUE(RecordIsWellFormed(*record));
     EXPECT_EQ(MaskFromRecord(*record, 31, 23), expected);
     EXPECT_LE(record->Bounds.bottom, up(before.bottom, 23, 45));
-    KrnFreeRegion(bitmap.Region);
 
     EXPECT_EQ(ResizeBitmapRgn(nullptr, 1, 1), STATUS_NO_BITMAP);
 }
@@ -171,7 +152,7 @@ TEST_F(RegionTransfer, ShearMatchesTheModel) {
     uint32_t seed = 900;
     for (const Case &c : cases) {
         const PixelMask mask = RandomShape(++seed, 120, 50, 4);
-        BitmapRecord bitmap = BitmapWith(mask, c.perspective);
+        RegionBitmap bitmap(mask, c.perspective);
         const LONG a = c.angle < 0 ? -c.angle : c.angle;
         const bool fromTop = c.perspective == 1 || c.perspective == 2 || c.perspective == 5 || c.perspective == 7;
         PixelMask expected(120, 50);
@@ -180,31 +161,29 @@ TEST_F(RegionTransfer, ShearMatchesTheModel) {
             for (LONG x = 0; x < 120; ++x)
                 if (mask.Get(x, y)) expected.Set(x + shift, y);
         }
-        ASSERT_EQ(ShearBitmapRgn(&bitmap, c.angle), STATUS_OK);
-        EXPECT_TRUE(RecordIsWellFormed(*bitmap.Region));
-        EXPECT_EQ(MaskFromRecord(*bitmap.Region, 120, 50), expected) << "angle " << c.angle;
-        KrnFreeRegion(bitmap.Region);
+        ASSERT_EQ(ShearBitmapRgn(bitmap.get(), c.angle), STATUS_OK);
+        EXPECT_EQ(MaskFromRecord(bitmap.region(), 120, 50), expected) << "angle " << c.angle;
+        EXPECT_TRUE(RecordIsWellFormed(bitmap.region()));
     }
 }
 
 TEST_F(RegionTransfer, ShearAtFortyFiveDegreesStepsOnePixelPerRow) {
     PixelMask column(40, 10);
     for (LONG y = 0; y < 10; ++y) column.Set(0, y);
-    BitmapRecord bitmap = BitmapWith(column);
-    ASSERT_EQ(ShearBitmapRgn(&bitmap, 4500), STATUS_OK);
+    RegionBitmap bitmap(column);
+    ASSERT_EQ(ShearBitmapRgn(bitmap.get(), 4500), STATUS_OK);
     // Processed from the bottom: the bottom row stays, each row above moves
     // one pixel further.
     for (LONG y = 0; y < 10; ++y) {
-        const region::RowRuns row = region::RowOf(*bitmap.Region, y);
+        const RowRuns row = RowOf(bitmap.region(), y);
         ASSERT_EQ(row.count, 2u) << y;
         EXPECT_EQ(row.values[0], 9 - y) << y;
     }
     // A quarter turn or more is no shear; the region stays as it was.
-    const PixelMask sheared = MaskFromRecord(*bitmap.Region, 40, 10);
+    const PixelMask sheared = bitmap.Selection();
     for (int angle : {9000, -9000, 13500, 2147483647, int(0x80000000u)})
-        EXPECT_EQ(ShearBitmapRgn(&bitmap, angle), STATUS_BAD_PARAMETER) << angle;
-    EXPECT_EQ(MaskFromRecord(*bitmap.Region, 40, 10), sheared);
-    KrnFreeRegion(bitmap.Region);
+        EXPECT_EQ(ShearBitmapRgn(bitmap.get(), angle), STATUS_BAD_PARAMETER) << angle;
+    EXPECT_EQ(bitmap.Selection(), sheared);
     EXPECT_EQ(ShearBitmapRgn(nullptr, 100), STATUS_NO_BITMAP);
 }
 
