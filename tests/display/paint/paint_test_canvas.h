@@ -52,6 +52,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     DWORD At(int x, int y) const { return pixels_[y * width_ + x] & 0xFFFFFF; }
+    DWORD *Data() const { return pixels_; }
 
 private:
     int width_, height_;

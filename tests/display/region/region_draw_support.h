@@ -9,56 +9,28 @@
 
 #include <gtest/gtest.h>
 
+#include "../paint/paint_test_canvas.h"
 #include "region_test_support.h"
 #include "zelt/host.h"
 
 namespace zelt::test {
 
-// A top-down 32-bit DIB section in a memory DC; pixels are 0x00RRGGBB.
-class DrawCanvas {
+// The paint tests' 32-bit canvas (pixels 0x00RRGGBB) with whole-surface
+// reads and fills.
+class DrawCanvas : public Canvas {
 public:
-    DrawCanvas(int width, int height) : width_(width), height_(height) {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void *bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels_ = static_cast<DWORD *>(bits);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~DrawCanvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    DrawCanvas(const DrawCanvas &) = delete;
-    DrawCanvas &operator=(const DrawCanvas &) = delete;
+    using Canvas::Canvas;
 
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    DWORD At(int x, int y) const { return pixels_[y * width_ + x] & 0xFFFFFF; }
     std::vector<DWORD> Pixels() const {
-        std::vector<DWORD> all(pixels_, pixels_ + width_ * height_);
+        std::vector<DWORD> all(Data(), Data() + width() * height());
         for (DWORD &p : all) p &= 0xFFFFFF;
         return all;
     }
-    void Fill(const std::vector<DWORD> &pixels) { std::copy(pixels.begin(), pixels.end(), pixels_); }
+    void Fill(const std::vector<DWORD> &pixels) { std::copy(pixels.begin(), pixels.end(), Data()); }
     void Fill(uint32_t seed) {
         std::mt19937 rng(seed);
-        for (int i = 0; i < width_ * height_; ++i) pixels_[i] = rng() & 0xFFFFFF;
+        for (int i = 0; i < width() * height(); ++i) Data()[i] = rng() & 0xFFFFFF;
     }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    DWORD *pixels_ = nullptr;
 };
 
 // The set bits of a monochrome bitmap, placed at (originX, originY).
