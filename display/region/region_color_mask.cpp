@@ -16,9 +16,9 @@ int BuildColorMask(BitmapRecord *bitmap, const RegionXForm *xform) {
     if (bitmap == nullptr) return STATUS_NO_BITMAP;
     if (bitmap->Region == nullptr) return STATUS_BAD_PARAMETER;
 
-    RecordGuard mapped;
+    OwnedRegion mapped;
     RECT box{};
-    int status = MappedRegionCopy(*bitmap, xform, mapped.out(), &box);
+    int status = MappedRegionCopy(*bitmap, xform, mapped, &box);
     if (status != STATUS_OK) return status;
 
     const LONG width = box.right > box.left ? box.right - box.left : 0;
@@ -36,11 +36,7 @@ int BuildColorMask(BitmapRecord *bitmap, const RegionXForm *xform) {
         return STATUS_NO_MEMORY;
     }
 
-    RegionRecord &region = *bitmap->Region;
-    AdoptCacheView(region, bitmap->ViewPerspective);
-    if (region.hColorMask != nullptr) DeleteObject(region.hColorMask);
-    region.hColorMask = canvas.TakeMask();
-    region.ColorMaskXForm = MaskKey(*bitmap, xform);
+    StoreMask(*bitmap, &RegionRecord::hColorMask, &RegionRecord::ColorMaskXForm, canvas.TakeMask(), xform);
     return STATUS_OK;
 }
 

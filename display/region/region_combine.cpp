@@ -3,18 +3,11 @@
 // view perspective), then combined with the existing region by mode and
 // clipped to the bitmap. The new record is consumed in every outcome, and
 // the bitmap's region is replaced only once the result is complete.
-#include <memory>
-
 #include "region/region_internal.h"
 
 namespace zelt::region {
 
 namespace {
-
-struct RecordDeleter {
-    void operator()(RegionRecord *r) const { KrnFreeRegion(r); }
-};
-using OwnedRecord = std::unique_ptr<RegionRecord, RecordDeleter>;
 
 bool IsValidMode(int mode) { return mode >= RGNMODE_AND && mode <= RGNMODE_SETNOT; }
 
@@ -55,8 +48,8 @@ int MapIntoBitmap(const BitmapRecord &bitmap, const RegionXForm &xform, RegionRe
 // The combined region, before clipping to the bitmap. `existing` is the
 // bitmap's region or a stand-in covering the whole bitmap; in mode SET the
 // result is `fresh` itself (ownership passes to the caller's result).
-int CombineByMode(const BitmapRecord &bitmap, int mode, OwnedRecord &fresh, const RegionRecord *existing,
-                  OwnedRecord &result) {
+int CombineByMode(const BitmapRecord &bitmap, int mode, OwnedRegion &fresh, const RegionRecord *existing,
+                  OwnedRegion &result) {
     RegionRecord *out = nullptr;
     int status = STATUS_OK;
     switch (mode) {
@@ -68,10 +61,10 @@ int CombineByMode(const BitmapRecord &bitmap, int mode, OwnedRecord &fresh, cons
         case RGNMODE_XOR: {
             RegionRecord *onlyNew = nullptr, *onlyOld = nullptr;
             status = SubtractRgnRecords(&onlyNew, fresh.get(), existing);
-            OwnedRecord ownNew(onlyNew);
+            OwnedRegion ownNew(onlyNew);
             if (status != STATUS_OK) break;
             status = SubtractRgnRecords(&onlyOld, existing, fresh.get());
-            OwnedRecord ownOld(onlyOld);
+            OwnedRegion ownOld(onlyOld);
             if (status != STATUS_OK) break;
             status = UnionRgnRecords(&out, onlyNew, onlyOld);
             break;
@@ -79,7 +72,7 @@ int CombineByMode(const BitmapRecord &bitmap, int mode, OwnedRecord &fresh, cons
         case RGNMODE_SETNOT: {
             RegionRecord *whole = nullptr;
             status = BuildWholeRegion(bitmap.Width, bitmap.Height, &whole);
-            OwnedRecord ownWhole(whole);
+            OwnedRegion ownWhole(whole);
             if (status != STATUS_OK) break;
             status = SubtractRgnRecords(&out, whole, fresh.get());
             break;
@@ -93,7 +86,7 @@ int CombineByMode(const BitmapRecord &bitmap, int mode, OwnedRecord &fresh, cons
 }  // namespace
 
 int ZELT_API CombineBitmapRgn(BitmapRecord *bitmap, const RegionXForm *xform, RegionRecord *fresh, int mode) {
-    OwnedRecord owned(fresh);
+    OwnedRegion owned(fresh);
     if (bitmap == nullptr) return STATUS_NO_BITMAP;
     if (fresh == nullptr) {
         AttachRegion(*bitmap, nullptr);
@@ -106,7 +99,7 @@ int ZELT_API CombineBitmapRgn(BitmapRecord *bitmap, const RegionXForm *xform, Re
     if (!IsValidMode(mode)) return STATUS_BAD_PARAMETER;
 
     const RECT whole{0, 0, bitmap->Width, bitmap->Height};
-    OwnedRecord standIn;
+    OwnedRegion standIn;
     const RegionRecord *existing = bitmap->Region;
     if (existing == nullptr && NeedsExisting(mode)) {
         RegionRecord *built = nullptr;
@@ -116,7 +109,7 @@ int ZELT_API CombineBitmapRgn(BitmapRecord *bitmap, const RegionXForm *xform, Re
         existing = built;
     }
 
-    OwnedRecord result;
+    OwnedRegion result;
     int status = CombineByMode(*bitmap, mode, owned, existing, result);
     if (status != STATUS_OK) return status;
     owned.reset();

@@ -135,9 +135,9 @@ int BuildFrameMask(BitmapRecord *bitmap, const RegionXForm *xform) {
     if (bitmap == nullptr) return STATUS_NO_BITMAP;
     if (bitmap->Region == nullptr) return STATUS_BAD_PARAMETER;
 
-    RecordGuard mapped;
+    OwnedRegion mapped;
     RECT box{};
-    int status = MappedRegionCopy(*bitmap, xform, mapped.out(), &box);
+    int status = MappedRegionCopy(*bitmap, xform, mapped, &box);
     if (status != STATUS_OK) return status;
 
     // A row of n pixels holds at most n + 1 values rounded down to pairs,
@@ -158,11 +158,7 @@ int BuildFrameMask(BitmapRecord *bitmap, const RegionXForm *xform) {
         status = STATUS_NO_MEMORY;
     }
     if (status == STATUS_OK) {
-        RegionRecord &region = *bitmap->Region;
-        AdoptCacheView(region, bitmap->ViewPerspective);
-        if (region.hFrameMask != nullptr) DeleteObject(region.hFrameMask);
-        region.hFrameMask = canvas.TakeMask();
-        region.FrameMaskXForm = MaskKey(*bitmap, xform);
+        StoreMask(*bitmap, &RegionRecord::hFrameMask, &RegionRecord::FrameMaskXForm, canvas.TakeMask(), xform);
     }
     KrnFreeMem(work);
     return status;

@@ -5,6 +5,8 @@
 // operations, because the kernel frees them with their bitmaps.
 #pragma once
 
+#include <memory>
+
 #include "zelt/display.h"
 
 namespace zelt::region {
@@ -39,6 +41,12 @@ inline bool IsAcceptedPerspective(LONG perspective) {
 inline RegionXForm DefaultXForm(const BitmapRecord &bitmap) {
     return RegionXForm{bitmap.ViewPerspective, 1, 1, 1, 1, 0, 0};
 }
+
+// A region record owned by a scope (freed with the kernel).
+struct RegionRecordDeleter {
+    void operator()(RegionRecord *region) const noexcept { KrnFreeRegion(region); }
+};
+using OwnedRegion = std::unique_ptr<RegionRecord, RegionRecordDeleter>;
 
 // ---- building a record row by row -----------------------------------------
 

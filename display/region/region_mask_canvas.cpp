@@ -1,6 +1,8 @@
 // Drawing and showing the monochrome masks of framing and colouring.
 #include "region/region_mask_canvas.h"
 
+#include <utility>
+
 namespace zelt::region {
 
 namespace {
@@ -11,25 +13,34 @@ LONG Extent(LONG from, LONG to) { return to > from ? to - from : 0; }
 
 }  // namespace
 
-int MappedRegionCopy(const BitmapRecord &bitmap, const RegionXForm *xform, RegionRecord **copy, RECT *box) {
-    *copy = nullptr;
-    RecordGuard mapped;
+int MappedRegionCopy(const BitmapRecord &bitmap, const RegionXForm *xform, OwnedRegion &copy, RECT *box) {
+    copy.reset();
     // The copy needs no duplicate of the cached GDI region: it is hidden
     // from the copy rather than copied and deleted again.
     RegionRecord &region = *bitmap.Region;
     const HRGN cached = region.hRgnCache;
     region.hRgnCache = nullptr;
-    int status = Z_CopyZeltRgn(mapped.out(), &region);
+    RegionRecord *raw = nullptr;
+    int status = Z_CopyZeltRgn(&raw, &region);
     region.hRgnCache = cached;
+    OwnedRegion mapped(raw);
     if (status != STATUS_OK) return status;
     status = RgnRecordToDisplay(&bitmap, xform, mapped.get());
     if (status != STATUS_OK) return status;
     *box = bitmap.Region->Bounds;
     status = BitmapRectToDisplay(&bitmap, xform, box);
     if (status != STATUS_OK) return status;
-    *copy = mapped.get();
-    *mapped.out() = nullptr;
+    copy = std::move(mapped);
     return STATUS_OK;
+}
+
+void StoreMask(BitmapRecord &bitmap, HBITMAP RegionRecord::*slot, RegionXForm RegionRecord::*keySlot, HBITMAP mask,
+               const RegionXForm *xform) {
+    RegionRecord &region = *bitmap.Region;
+    AdoptCacheView(region, bitmap.ViewPerspective);
+    if (region.*slot != nullptr) DeleteObject(region.*slot);
+    region.*slot = mask;
+    region.*keySlot = MaskKey(bitmap, xform);
 }
 
 MaskCanvas::~MaskCanvas() {

@@ -30,20 +30,6 @@ private:
     Handle handle_;
 };
 
-// Frees a region record at the end of the scope unless it was released.
-class RecordGuard {
-public:
-    explicit RecordGuard(RegionRecord *record = nullptr) : record_(record) {}
-    ~RecordGuard() { KrnFreeRegion(record_); }
-    RecordGuard(const RecordGuard &) = delete;
-    RecordGuard &operator=(const RecordGuard &) = delete;
-    RegionRecord *get() const { return record_; }
-    RegionRecord **out() { return &record_; }
-
-private:
-    RegionRecord *record_;
-};
-
 // The key a mask is cached under: the caller's transform, or the default
 // one of the bitmap when there is none.
 inline RegionXForm MaskKey(const BitmapRecord &bitmap, const RegionXForm *xform) {
@@ -62,7 +48,12 @@ inline bool MaskMatches(const BitmapRecord &bitmap, HBITMAP mask, const RegionXF
 // A copy of the bitmap's region mapped into display space (the caller
 // frees it), and the box the mask covers: the region's bounds mapped the
 // way a rectangle is.
-int MappedRegionCopy(const BitmapRecord &bitmap, const RegionXForm *xform, RegionRecord **copy, RECT *box);
+int MappedRegionCopy(const BitmapRecord &bitmap, const RegionXForm *xform, OwnedRegion &copy, RECT *box);
+
+// Caches a finished mask in `slot` with its key, dropping what was cached
+// under another view and the mask it replaces.
+void StoreMask(BitmapRecord &bitmap, HBITMAP RegionRecord::*slot, RegionXForm RegionRecord::*keySlot, HBITMAP mask,
+               const RegionXForm *xform);
 
 // A cleared monochrome bitmap selected into a memory context compatible
 // with the display; drawing white into dc() sets mask bits. Whatever is

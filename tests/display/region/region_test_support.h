@@ -58,10 +58,7 @@ private:
 };
 
 // Owns a region record (frees it with the kernel).
-struct RecordDeleter {
-    void operator()(RegionRecord *r) const { KrnFreeRegion(r); }
-};
-using RecordPtr = std::unique_ptr<RegionRecord, RecordDeleter>;
+using RecordPtr = region::OwnedRegion;
 
 // Builds a record through the region builder from the set pixels of the mask.
 inline RecordPtr RecordFromMask(const PixelMask &mask) {
