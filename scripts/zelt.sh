@@ -2,19 +2,23 @@
 # Sets up a Debian machine for the project, builds it and runs the main job
 # or the tests.
 #
-#   scripts/zelt.sh demo    install what is missing, build, run zeltpaint on the demo image
-#   scripts/zelt.sh test    install what is missing, build the default and sanitizer
-#                           presets and run every test in both
-#   scripts/zelt.sh deps    only install what is missing
+#   scripts/zelt.sh demo      install what the demo needs, build the libraries and
+#                             zeltpaint only, run zeltpaint on the demo image
+#   scripts/zelt.sh test      install what is missing, build the default and sanitizer
+#                             presets and run every test in both
+#   scripts/zelt.sh coverage  build the coverage preset, run every test, print line and
+#                             branch coverage of platform/, kernel/ and display/
+#   scripts/zelt.sh deps      only install what is missing
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev)
+DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev)
+PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev)
 
 install_missing() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if ((${#missing[@]})); then
@@ -39,22 +43,36 @@ run_tests() {
 
 case "${1:-}" in
     deps)
-        install_missing
+        install_missing "${PACKAGES[@]}"
         ;;
     demo)
-        install_missing
-        build default
-        ./build/bin/zeltpaint -o zeltpaint-demo.png
+        install_missing "${DEMO_PACKAGES[@]}"
+        build demo
+        ./build-demo/bin/zeltpaint -o zeltpaint-demo.png
+        ;;
+    coverage)
+        install_missing "${PACKAGES[@]}" gcovr
+        build coverage
+        find build-coverage -name '*.gcda' -delete
+        run_tests coverage
+        # One summary per library; exception-only and unreachable branches are
+        # the compiler's, not ours.
+        for lib in platform kernel display; do
+            echo "zelt: coverage of $lib/"
+            gcovr --root . --object-directory build-coverage --filter "$lib/" \
+                  --exclude-throw-branches --exclude-unreachable-branches -j "$(nproc)" \
+                  --print-summary --output /dev/null
+        done
         ;;
     test)
-        install_missing
+        install_missing "${PACKAGES[@]}"
         build default
         run_tests default
         build asan
         run_tests asan
         ;;
     *)
-        echo "usage: $0 demo|test|deps" >&2
+        echo "usage: $0 demo|test|coverage|deps" >&2
         exit 2
         ;;
 esac

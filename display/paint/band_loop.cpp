@@ -15,8 +15,6 @@ struct LineLayout {
     int width = 0;   // pixels per band row
     int lines = 0;   // band rows in all
     std::int64_t pixelT0 = 0;  // anchor distance of band pixel 0
-    std::int64_t pixelExtent = 0;
-    std::int64_t lineExtent = 0;
 };
 
 LineLayout LayoutFor(const PaintGeometry &g) {
@@ -27,33 +25,37 @@ LineLayout LayoutFor(const PaintGeometry &g) {
         layout.width = g.VisibleHeight();
         layout.lines = g.VisibleWidth();
         layout.pixelT0 = g.TOfRow(layout.turn.pixelDir > 0 ? v.bottom - 1 : v.top);
-        layout.pixelExtent = g.dstH;
-        layout.lineExtent = g.dstW;
     } else {
         layout.width = g.VisibleWidth();
         layout.lines = g.VisibleHeight();
         layout.pixelT0 = g.TOfColumn(layout.turn.pixelDir > 0 ? v.left : v.right - 1);
-        layout.pixelExtent = g.dstW;
-        layout.lineExtent = g.dstH;
     }
     return layout;
+}
+
+// Destination row (lines are rows) or column of band row j, for a band
+// whose lines start at `first` and hold `count` lines.
+int LineCoordinate(const LineLayout &layout, int first, int count, int j) {
+    if (layout.turn.linesAreColumns) return layout.turn.lineDir > 0 ? first + j : first + count - 1 - j;
+    return layout.turn.lineDir > 0 ? first - j : first - count + 1 + j;
 }
 
 // Anchor distance of band row j of a band whose lines start at `first`
 // (the band's bottom row, or its leftmost column) and hold `count` lines.
 std::int64_t LineT(const PaintGeometry &g, const LineLayout &layout, int first, int count, int j) {
-    if (layout.turn.linesAreColumns) {
-        const int x = layout.turn.lineDir > 0 ? first + j : first + count - 1 - j;
-        return g.TOfColumn(x);
-    }
-    const int y = layout.turn.lineDir > 0 ? first - j : first - count + 1 + j;
-    return g.TOfRow(y);
+    const int line = LineCoordinate(layout, first, count, j);
+    return layout.turn.linesAreColumns ? g.TOfColumn(line) : g.TOfRow(line);
 }
 
-// A dither phase that is the same for a destination pixel however the
-// paint is cut into pieces: the distance from the edge the walk starts at.
-int Phase(std::int64_t t, int dir, std::int64_t extent) {
-    return static_cast<int>(dir > 0 ? t : extent - 1 - t);
+// Ordered-dither phases of scaled painting, fixed per destination line so
+// that output matches pixel for pixel wherever the same rectangles are
+// painted: rows take (visible.top - dst.top, y - dst.left), columns of a
+// turned picture take (visible.left - dst.left, x - dst.top).
+int ScaledPhaseX(const PaintGeometry &g, const LineLayout &layout) {
+    return layout.turn.linesAreColumns ? g.visible.left - g.dst.left : g.visible.top - g.dst.top;
+}
+int ScaledPhaseY(const PaintGeometry &g, const LineLayout &layout, int line) {
+    return layout.turn.linesAreColumns ? line - g.dst.top : line - g.dst.left;
 }
 
 }  // namespace
@@ -111,7 +113,7 @@ int PaintBands(const BandJob &job) {
     if (!fetch || !scaled || !band || (diffusing && !errors) || !turned) return STATUS_NO_MEMORY;
 
     int *errorSlots = reinterpret_cast<int *>(errors.get());
-    const int phaseX = job.sourcePhases ? walk.first : Phase(layout.pixelT0, layout.turn.pixelDir, layout.pixelExtent);
+    const int phaseX = job.sourcePhases ? walk.first : ScaledPhaseX(g, layout);
     const int reduceColumn =
         static_cast<int>(g.column.sign > 0 ? layout.pixelT0 : g.column.den - 1 - layout.pixelT0);
     int lastRow = -1;
@@ -170,7 +172,8 @@ int PaintBands(const BandJob &job) {
                     format.direct(bandRow, scaled.get(), bitmap, 0, width);
                     break;
                 case PAINTMODE_REDUCE: {
-                    const int phaseY = job.sourcePhases ? row : Phase(t, layout.turn.lineDir, layout.lineExtent);
+                    const int phaseY =
+                        job.sourcePhases ? row : ScaledPhaseY(g, layout, LineCoordinate(layout, first, count, j));
                     // The first conversion of a paint only seeds the error buffer.
                     const int passes = firstConversion ? 2 : 1;
                     for (int pass = 0; pass < passes; ++pass)

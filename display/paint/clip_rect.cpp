@@ -13,6 +13,14 @@ bool ClipRect(RECT *out, const RECT *a, const RECT *b) {
     return clipped.right > clipped.left && clipped.top < clipped.bottom;
 }
 
+namespace {
+
+RECT Upright(const RECT &r) {
+    return {r.left, std::min(r.top, r.bottom), r.right, std::max(r.top, r.bottom)};
+}
+
+}  // namespace
+
 bool FormPaintRects(const BitmapRecord *bitmap, const RECT *source, const RECT *sourceClip, const RECT *destination,
                     const RECT *destinationClip, const RECT *band, PaintRects *out) {
     const RECT image{0, 0, bitmap->Width, bitmap->Height};
@@ -21,7 +29,13 @@ bool FormPaintRects(const BitmapRecord *bitmap, const RECT *source, const RECT *
     if (sourceClip != nullptr && !ClipRect(&out->sourceClip, &out->source, sourceClip)) return false;
     if (band != nullptr && !ClipRect(&out->sourceClip, &out->sourceClip, band)) return false;
     out->destinationClip = *destination;
-    if (destinationClip != nullptr && !ClipRect(&out->destinationClip, destination, destinationClip)) return false;
+    if (destinationClip != nullptr) {
+        // A destination drawn upside down (bottom above top) covers the same
+        // pixels as its upright form: a clip equal to it must paint as a null
+        // clip does, so both are intersected upright.
+        const RECT upright = Upright(*destination), clip = Upright(*destinationClip);
+        if (!ClipRect(&out->destinationClip, &upright, &clip)) return false;
+    }
     return ClipRect(&out->sourceClip, &out->sourceClip, &image);
 }
 
