@@ -28,34 +28,48 @@ int ZELT_API ShearBitmapRgn(BitmapRecord *bitmap, int angle) {
 
     // Rows moved by the width or more leave the bitmap whatever the exact
     // shift, so the shift applied is capped there and cannot overflow.
-    int64_t shift = 0;
-    LONG acc = 0;
-    bool boundsSet = false;
+    // direction -1 moves the rows back where they were.
     const LONG height = bitmap->Height;
-    for (LONG i = 0; i < height; ++i) {
-        const LONG y = fromTop ? i : height - 1 - i;
-        if (y >= region->Bounds.top && y < region->Bounds.bottom) {
-            const RowEntry &entry = region->RowTable[y - region->Bounds.top];
-            if (entry.Count > 0) {
+    auto shearRows = [&](LONG direction) {
+        int64_t shift = 0;
+        LONG acc = 0;
+        for (LONG i = 0; i < height; ++i) {
+            const LONG y = fromTop ? i : height - 1 - i;
+            if (y >= region->Bounds.top && y < region->Bounds.bottom) {
+                const RowEntry &entry = region->RowTable[y - region->Bounds.top];
                 LONG *values = region->RunData + entry.Offset / sizeof(LONG);
-                const LONG applied = LONG(std::min<int64_t>(shift, bitmap->Width));
+                const LONG applied = direction * LONG(std::min<int64_t>(shift, bitmap->Width));
                 for (DWORD k = 0; k < entry.Count; ++k) values[k] += applied;
-                if (!boundsSet || values[0] < region->Bounds.left) region->Bounds.left = values[0];
-                if (!boundsSet || values[entry.Count - 1] > region->Bounds.right)
-                    region->Bounds.right = values[entry.Count - 1];
-                boundsSet = true;
+            }
+            shift += step;
+            acc += rest;
+            if (acc > c) {
+                shift += 1;
+                acc -= c;
             }
         }
-        shift += step;
-        acc += rest;
-        if (acc > c) {
-            shift += 1;
-            acc -= c;
-        }
+    };
+
+    const RECT before = region->Bounds;
+    shearRows(1);
+    bool boundsSet = false;
+    for (LONG y = region->Bounds.top; y < region->Bounds.bottom; ++y) {
+        const RowEntry &entry = region->RowTable[y - region->Bounds.top];
+        if (entry.Count == 0) continue;
+        const LONG *values = region->RunData + entry.Offset / sizeof(LONG);
+        if (!boundsSet || values[0] < region->Bounds.left) region->Bounds.left = values[0];
+        if (!boundsSet || values[entry.Count - 1] > region->Bounds.right) region->Bounds.right = values[entry.Count - 1];
+        boundsSet = true;
     }
     DropRegionCaches(*region);
     const RECT whole{0, 0, bitmap->Width, bitmap->Height};
-    return ClipRgnRecord(region, &whole);
+    const int status = ClipRgnRecord(region, &whole);
+    if (status != STATUS_OK) {
+        // The clip could not be made: the selection stays as it was.
+        shearRows(-1);
+        region->Bounds = before;
+    }
+    return status;
 }
 
 }  // namespace zelt::region
