@@ -55,13 +55,14 @@ case "${1:-}" in
         build coverage
         find build-coverage -name '*.gcda' -delete
         run_tests coverage
-        # One summary per library; exception-only and unreachable branches are
-        # the compiler's, not ours.
+        # One summary per library (the per-file report lands beside the
+        # build); exception-only and unreachable branches are the compiler's,
+        # not ours.
         for lib in platform kernel display; do
             echo "zelt: coverage of $lib/"
             gcovr --root . --object-directory build-coverage --filter "$lib/" \
                   --exclude-throw-branches --exclude-unreachable-branches -j "$(nproc)" \
-                  --print-summary --output /dev/null
+                  --print-summary --txt "build-coverage/coverage-$lib.txt" build-coverage
         done
         ;;
     test)
