@@ -98,7 +98,7 @@ int TransferBandDirect(const BandTransfer &t) {
 
     // Rows stored top-down reach GDI bottom-up; the caller gets its order back.
     const std::size_t bytesPerLine = static_cast<std::size_t>(bitmap.BytesPerLine);
-    const bool reverse = t.rowCount > 1 && bitmap.ViewPerspective == 0;
+    const bool reverse = t.rowCount > 1 && bitmap.ViewPerspective != 2;
     if (reverse) ReverseRows(t.rows, bytesPerLine, t.rowCount);
     const int width = drawn.right - drawn.left, height = drawn.bottom - drawn.top;
     const int sourceX = drawn.left - dx;
@@ -108,6 +108,12 @@ int TransferBandDirect(const BandTransfer &t) {
                                     t.rows, PaintInfo(settings), usage, t.rop);
     if (reverse) ReverseRows(t.rows, bytesPerLine, t.rowCount);
     return lines == 0 ? STATUS_BAD_PARAMETER : STATUS_OK;
+}
+
+// Perspectives 0 and 6 show the stored rows top-down, 2 bottom-up, all
+// unmirrored.
+bool ShowsStoredRowsAsTheyAre(LONG viewPerspective) {
+    return viewPerspective == 0 || viewPerspective == 2 || viewPerspective == 6;
 }
 
 }  // namespace
@@ -144,7 +150,11 @@ extern "C" int ZELT_API Z_PaintDCBuffer(HDC hdc, BitmapRecord *bitmap, const REC
     if (!oneToOne)
         return PaintGeneral(hdc, bitmap, rowData, firstRow, rows, &rects.source, &rects.sourceClip, destination,
                             &rects.destinationClip, deviceBits, paintMode, rop);
-    if (exchanged || paintMode == PAINTMODE_CONVERT || paintMode == PAINTMODE_REDUCE)
+    // The direct transfer shows stored rows as they are, top-down or
+    // bottom-up; mirrored and turned views and upside-down destinations
+    // need the unscaled path's turn to look as Z_PaintDC paints them.
+    if (exchanged || paintMode == PAINTMODE_CONVERT || paintMode == PAINTMODE_REDUCE ||
+        !ShowsStoredRowsAsTheyAre(bitmap->ViewPerspective) || destination->bottom < destination->top)
         return PaintUnscaled(hdc, bitmap, rowData, firstRow, rows, &rects.source, &rects.sourceClip, destination,
                              &rects.destinationClip, deviceBits, paintMode, rop);
     return TransferBandDirect(BandTransfer{hdc, bitmap, rowData, firstRow, rows, rects, *destination, rop});
