@@ -1,6 +1,5 @@
-// The USER rectangle helpers: table-driven edge cases, and intersections,
-// unions and differences checked against pixel sets over seeded random
-// rectangles biased toward shared edges.
+// The USER rectangle helpers against pixel sets over seeded random
+// rectangles biased toward shared edges, and their edge cases by table.
 #include <random>
 #include <set>
 
@@ -11,100 +10,69 @@
 namespace zelt::test {
 namespace {
 
-bool Same(const RECT &a, const RECT &b) { return EqualRect(&a, &b) != FALSE; }
+using Pixels = std::set<std::pair<int, int>>;
 
-std::set<std::pair<int, int>> PixelsOf(const RECT &r) {
-    std::set<std::pair<int, int>> out;
+Pixels PixelsOf(const RECT &r) {
+    Pixels out;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) out.insert({x, y});
     return out;
 }
 
-TEST(UserRect, SimpleHelpers) {
-    RECT r{};
-    ASSERT_TRUE(SetRect(&r, 1, 2, 3, 4));
-    EXPECT_TRUE(Same(r, RECT{1, 2, 3, 4}));
-    ASSERT_TRUE(InflateRect(&r, 2, -1));
-    EXPECT_TRUE(Same(r, RECT{-1, 3, 5, 3}));
-    EXPECT_TRUE(IsRectEmpty(&r));
-    ASSERT_TRUE(OffsetRect(&r, 10, 20));
-    EXPECT_TRUE(Same(r, RECT{9, 23, 15, 23}));
-    RECT copy{};
-    ASSERT_TRUE(CopyRect(&copy, &r));
-    EXPECT_TRUE(EqualRect(&copy, &r));
-    ASSERT_TRUE(SetRectEmpty(&copy));
-    EXPECT_TRUE(Same(copy, RECT{0, 0, 0, 0}));
-    EXPECT_FALSE(SetRect(nullptr, 0, 0, 1, 1));
-    EXPECT_FALSE(EqualRect(&copy, nullptr));
-}
-
-TEST(UserRect, PtInRectExcludesRightAndBottom) {
-    const RECT r{2, 3, 6, 8};
-    const struct {
-        POINT p;
-        bool in;
-    } cases[] = {{{2, 3}, true}, {{5, 7}, true}, {{6, 7}, false}, {{5, 8}, false}, {{1, 3}, false}, {{2, 2}, false}};
-    for (const auto &c : cases) EXPECT_EQ(PtInRect(&r, c.p) != FALSE, c.in) << c.p.x << "," << c.p.y;
-    const RECT inverted{6, 8, 2, 3};
-    EXPECT_FALSE(PtInRect(&inverted, POINT{4, 4}));
-}
-
-TEST(UserRect, SubtractRectShrinksOnlyOnWholeSideCuts) {
-    const struct {
-        RECT a, b, want;
-        BOOL ret;
-    } cases[] = {
-        {{0, 0, 10, 10}, {0, 0, 10, 4}, {0, 4, 10, 10}, TRUE},    // top cut
-        {{0, 0, 10, 10}, {-5, 6, 15, 20}, {0, 0, 10, 6}, TRUE},   // bottom cut, overhanging
-        {{0, 0, 10, 10}, {7, -1, 11, 11}, {0, 0, 7, 10}, TRUE},   // right cut
-        {{0, 0, 10, 10}, {2, 2, 5, 5}, {0, 0, 10, 10}, TRUE},     // a hole: unchanged
-        {{0, 0, 10, 10}, {-1, -1, 11, 11}, {0, 0, 0, 0}, FALSE},  // everything
-        {{0, 0, 10, 10}, {20, 20, 30, 30}, {0, 0, 10, 10}, TRUE}, // disjoint
-        {{5, 5, 5, 9}, {0, 0, 1, 1}, {0, 0, 0, 0}, FALSE},        // empty source
-    };
-    for (const auto &c : cases) {
-        RECT out{-7, -7, -7, -7};
-        EXPECT_EQ(SubtractRect(&out, &c.a, &c.b), c.ret);
-        EXPECT_TRUE(Same(out, c.want)) << out.left << "," << out.top << "," << out.right << "," << out.bottom;
+TEST(UserRect, RandomRectanglesAgreeWithPixelSets) {
+    for (int n = 0; n < 2000; ++n) {
+        std::mt19937 rng{unsigned(n)};
+        std::uniform_int_distribution<int> c(0, 6);  // few coordinates: edges are often shared
+        const RECT a{c(rng), c(rng), c(rng), c(rng)}, b{c(rng), c(rng), c(rng), c(rng)};
+        const Pixels pa = PixelsOf(a), pb = PixelsOf(b);
+        Pixels both, rest;
+        for (const auto &p : pa) (pb.count(p) ? both : rest).insert(p);
+        RECT i{}, u{}, d{};
+        ASSERT_TRUE((IntersectRect(&i, &a, &b) != 0) == !both.empty() && PixelsOf(i) == both) << "case " << n;
+        if (both.empty()) { ASSERT_TRUE(i.left == 0 && i.top == 0 && i.right == 0 && i.bottom == 0) << "case " << n; }
+        ASSERT_EQ(UnionRect(&u, &a, &b) != 0, !(pa.empty() && pb.empty())) << "case " << n;
+        const Pixels pu = PixelsOf(u);
+        for (const Pixels *part : {&pa, &pb})
+            for (const auto &p : *part) ASSERT_TRUE(pu.count(p)) << "case " << n;
+        // SubtractRect leaves the smallest rectangle holding a minus b, inside a.
+        const BOOL left = SubtractRect(&d, &a, &b);
+        const Pixels pd = PixelsOf(d);
+        ASSERT_EQ(left != 0, !pd.empty()) << "case " << n;
+        for (const auto &p : rest) ASSERT_TRUE(pd.count(p)) << "case " << n << ": lost a pixel";
+        for (const auto &p : pd) ASSERT_TRUE(pa.count(p)) << "case " << n << ": grew";
+        const POINT pt{c(rng), c(rng)};
+        ASSERT_TRUE((IsRectEmpty(&a) != 0) == pa.empty() && (PtInRect(&a, pt) != 0) == (pa.count({pt.x, pt.y}) != 0)) << "case " << n;
+        ASSERT_EQ(EqualRect(&a, &b) != 0, a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom);
     }
 }
 
-TEST(UserRect, RandomRectanglesAgreeWithPixelSets) {
-    for (int caseNumber = 0; caseNumber < 2000; ++caseNumber) {
-        std::mt19937 rng(static_cast<unsigned>(caseNumber));
-        // Few distinct coordinates, so edges are often shared.
-        std::uniform_int_distribution<int> c(0, 6);
-        const RECT a{c(rng), c(rng), c(rng), c(rng)}, b{c(rng), c(rng), c(rng), c(rng)};
-        const auto pa = PixelsOf(a), pb = PixelsOf(b);
-
-        RECT i{};
-        const BOOL overlap = IntersectRect(&i, &a, &b);
-        std::set<std::pair<int, int>> both;
-        for (const auto &p : pa)
-            if (pb.count(p)) both.insert(p);
-        EXPECT_EQ(overlap != FALSE, !both.empty()) << "case " << caseNumber;
-        EXPECT_EQ(PixelsOf(i), both) << "case " << caseNumber;
-        if (!overlap) {
-            EXPECT_TRUE(Same(i, RECT{0, 0, 0, 0})) << "case " << caseNumber;
-        }
-
-        RECT u{};
-        const BOOL any = UnionRect(&u, &a, &b);
-        EXPECT_EQ(any != FALSE, !(pa.empty() && pb.empty())) << "case " << caseNumber;
-        const auto pu = PixelsOf(u);
-        for (const auto &p : pa) EXPECT_TRUE(pu.count(p)) << "case " << caseNumber;
-        for (const auto &p : pb) EXPECT_TRUE(pu.count(p)) << "case " << caseNumber;
-
-        // SubtractRect: when a minus b is a rectangle it is exactly that.
-        RECT d{};
-        const BOOL left = SubtractRect(&d, &a, &b);
-        std::set<std::pair<int, int>> rest;
-        for (const auto &p : pa)
-            if (!pb.count(p)) rest.insert(p);
-        const auto pd = PixelsOf(d);
-        EXPECT_EQ(left != FALSE, !pd.empty()) << "case " << caseNumber;
-        for (const auto &p : rest) EXPECT_TRUE(pd.count(p)) << "case " << caseNumber << ": lost a pixel";
-        for (const auto &p : pd) EXPECT_TRUE(pa.count(p)) << "case " << caseNumber << ": grew";
+TEST(UserRect, SettersAndEdgeCases) {
+    RECT r{}, copy{};
+    const RECT want{9, 23, 15, 23};
+    ASSERT_TRUE(SetRect(&r, 1, 2, 3, 4) && InflateRect(&r, 2, -1) && OffsetRect(&r, 10, 20) && EqualRect(&r, &want));
+    ASSERT_TRUE(CopyRect(&copy, &r) && EqualRect(&copy, &r) && SetRectEmpty(&copy));
+    EXPECT_TRUE(copy.left == 0 && copy.right == 0 && IsRectEmpty(&copy));
+    for (auto call : {+[](RECT *p) { return SetRect(p, 0, 0, 1, 1); }, +[](RECT *p) { return SetRectEmpty(p); },
+                      +[](RECT *p) { return InflateRect(p, 1, 1); }, +[](RECT *p) { return OffsetRect(p, 1, 1); },
+                      +[](RECT *p) { return CopyRect(p, p); },
+                      +[](RECT *p) { return EqualRect(p, p); }, +[](RECT *p) { return IntersectRect(p, p, p); },
+                      +[](RECT *p) { return UnionRect(p, p, p); }, +[](RECT *p) { return SubtractRect(p, p, p); },
+                      +[](RECT *p) { return PtInRect(p, POINT{0, 0}); }})
+        EXPECT_EQ(call(nullptr), FALSE);
+    EXPECT_TRUE(IsRectEmpty(nullptr)) << "no rectangle is an empty one";
+    const RECT inverted{6, 8, 2, 3};
+    EXPECT_FALSE(PtInRect(&inverted, POINT{4, 4}));
+    const struct {
+        RECT a, b, want;
+        BOOL ret;
+    } cuts[] = {{{0, 0, 10, 10}, {0, 0, 10, 4}, {0, 4, 10, 10}, TRUE},     {{0, 0, 10, 10}, {-5, 6, 15, 20}, {0, 0, 10, 6}, TRUE},
+                {{0, 0, 10, 10}, {7, -1, 11, 11}, {0, 0, 7, 10}, TRUE},    {{0, 0, 10, 10}, {-1, -2, 3, 12}, {3, 0, 10, 10}, TRUE},
+                {{0, 0, 10, 10}, {2, 2, 5, 5}, {0, 0, 10, 10}, TRUE},      {{0, 0, 10, 10}, {-1, -1, 11, 11}, {0, 0, 0, 0}, FALSE},
+                {{0, 0, 10, 10}, {20, 20, 30, 30}, {0, 0, 10, 10}, TRUE}, {{5, 5, 5, 9}, {0, 0, 1, 1}, {0, 0, 0, 0}, FALSE}};
+    for (const auto &c : cuts) {
+        RECT out{-7, -7, -7, -7};
+        EXPECT_EQ(SubtractRect(&out, &c.a, &c.b), c.ret);
+        EXPECT_TRUE(EqualRect(&out, &c.want)) << out.left << "," << out.top << "," << out.right << "," << out.bottom;
     }
 }
 

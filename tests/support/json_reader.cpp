@@ -1,216 +1,113 @@
 #include "support/json_reader.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
 namespace zelt::test {
 
-namespace {
-const JsonValue &NullValue() {
-    static const JsonValue null;
-    return null;
-}
-}  // namespace
-
 const JsonValue &JsonValue::operator[](const std::string &key) const {
+    static const JsonValue null;
     for (const auto &member : members_)
         if (member.first == key) return member.second;
-    return NullValue();
+    return null;
 }
 
-bool JsonValue::Has(const std::string &key) const {
-    for (const auto &member : members_)
-        if (member.first == key) return true;
-    return false;
-}
-
+// Recursive descent over the text; any malformation sets `failed`.
 class JsonParser {
 public:
-    explicit JsonParser(const std::string &text) : text_(text) {}
-
-    bool Parse(JsonValue &out, std::string &error) {
-        if (!Value(out, 0) || (SkipSpace(), pos_ != text_.size())) {
-            if (error_.empty()) error_ = "trailing characters";
-            error = error_ + " at offset " + std::to_string(pos_);
-            return false;
-        }
-        return true;
+    explicit JsonParser(const std::string &text) : s_(text) {}
+    bool Parse(JsonValue &out) {
+        Value(out, 0);
+        Space();
+        return !failed_ && p_ == s_.size();
     }
+    std::size_t offset() const { return p_; }
 
 private:
-    static constexpr int kMaxDepth = 64;
-
-    void SkipSpace() {
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\n' || text_[pos_] == '\r' || text_[pos_] == '\t'))
-            ++pos_;
+    void Space() {
+        while (p_ < s_.size() && std::strchr(" \t\r\n", s_[p_]) != nullptr) ++p_;
     }
-
-    bool Fail(const char *what) {
-        error_ = what;
+    bool Eat(char c) {
+        Space();
+        if (p_ < s_.size() && s_[p_] == c) return ++p_, true;
         return false;
     }
-
-    bool Literal(const char *word) {
-        const std::size_t length = std::char_traits<char>::length(word);
-        if (text_.compare(pos_, length, word) != 0) return Fail("bad literal");
-        pos_ += length;
-        return true;
-    }
-
-    bool Value(JsonValue &out, int depth) {
-        if (depth > kMaxDepth) return Fail("nested too deeply");
-        SkipSpace();
-        if (pos_ >= text_.size()) return Fail("unexpected end");
-        const char c = text_[pos_];
-        if (c == '{') return Object(out, depth);
-        if (c == '[') return Array(out, depth);
+    void Expect(char c) { failed_ = failed_ || !Eat(c); }
+    void Value(JsonValue &v, int depth) {
+        Space();
+        if (failed_ || p_ >= s_.size() || depth > 64) return void(failed_ = true);
+        const char c = s_[p_];
         if (c == '"') {
-            out.type_ = JsonValue::Type::String;
-            return String(out.text_);
+            v.type_ = JsonValue::Type::String;
+            String(v.text_);
+        } else if (Eat('[')) {
+            v.type_ = JsonValue::Type::Array;
+            if (Eat(']')) return;
+            do Value(v.items_.emplace_back(), depth + 1);
+            while (!failed_ && Eat(','));
+            Expect(']');
+        } else if (Eat('{')) {
+            v.type_ = JsonValue::Type::Object;
+            if (Eat('}')) return;
+            do {
+                std::string key;
+                Space();
+                if (p_ >= s_.size() || s_[p_] != '"') return void(failed_ = true);
+                String(key);
+                Expect(':');
+                Value(v.members_.emplace_back(std::move(key), JsonValue{}).second, depth + 1);
+            } while (!failed_ && Eat(','));
+            Expect('}');
+        } else if (s_.compare(p_, 4, "true") == 0 || s_.compare(p_, 5, "false") == 0 || s_.compare(p_, 4, "null") == 0) {
+            v.type_ = c == 'n' ? JsonValue::Type::Null : JsonValue::Type::Bool;
+            v.number_ = c == 't';
+            p_ += c == 'f' ? 5 : 4;
+        } else {
+            char *end = nullptr;
+            v.number_ = std::strtod(s_.c_str() + p_, &end);
+            v.type_ = JsonValue::Type::Number;
+            failed_ = end == s_.c_str() + p_;
+            p_ = std::size_t(end - s_.c_str());
         }
-        if (c == 't') {
-            out.type_ = JsonValue::Type::Bool;
-            out.boolean_ = true;
-            return Literal("true");
-        }
-        if (c == 'f') {
-            out.type_ = JsonValue::Type::Bool;
-            return Literal("false");
-        }
-        if (c == 'n') return Literal("null");
-        return Number(out);
     }
-
-    bool Number(JsonValue &out) {
-        const char *start = text_.c_str() + pos_;
-        char *end = nullptr;
-        out.number_ = std::strtod(start, &end);
-        if (end == start) return Fail("bad number");
-        out.type_ = JsonValue::Type::Number;
-        pos_ += static_cast<std::size_t>(end - start);
-        return true;
-    }
-
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    }
-
-    bool String(std::string &out) {
-        ++pos_;  // opening quote
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_++];
-            if (c == '"') return true;
-            if (c != '\\') {
+    void String(std::string &out) {
+        for (++p_; p_ < s_.size();) {
+            const char c = s_[p_++];
+            if (c == '"') return;
+            if (c != '\\' || p_ >= s_.size()) {
                 out += c;
                 continue;
             }
-            if (pos_ >= text_.size()) break;
-            const char escape = text_[pos_++];
-            switch (escape) {
-                case '"': case '\\': case '/': out += escape; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
-                case 'u': {
-                    if (pos_ + 4 > text_.size()) return Fail("short \\u escape");
-                    unsigned code = 0;
-                    for (int i = 0; i < 4; ++i) {
-                        const int digit = HexDigit(text_[pos_++]);
-                        if (digit < 0) return Fail("bad \\u escape");
-                        code = code * 16 + static_cast<unsigned>(digit);
-                    }
-                    if (code <= 0xFF) {
-                        out += static_cast<char>(code);
-                    } else if (code <= 0x7FF) {
-                        out += static_cast<char>(0xC0 | (code >> 6));
-                        out += static_cast<char>(0x80 | (code & 0x3F));
-                    } else {
-                        out += static_cast<char>(0xE0 | (code >> 12));
-                        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                        out += static_cast<char>(0x80 | (code & 0x3F));
-                    }
-                    break;
-                }
-                default: return Fail("bad escape");
+            const char e = s_[p_++];
+            const char *plain = std::strchr("\"\\/bfnrt", e);
+            if (e != 'u' && plain != nullptr) {
+                out += "\"\\/\b\f\n\r\t"[plain - "\"\\/bfnrt"];
+            } else if (e == 'u' && p_ + 4 <= s_.size()) {
+                out += char(std::stoul(s_.substr(p_, 4), nullptr, 16));
+                p_ += 4;
+            } else {
+                break;
             }
         }
-        return Fail("unterminated string");
+        failed_ = true;
     }
 
-    bool Array(JsonValue &out, int depth) {
-        out.type_ = JsonValue::Type::Array;
-        ++pos_;
-        SkipSpace();
-        if (pos_ < text_.size() && text_[pos_] == ']') {
-            ++pos_;
-            return true;
-        }
-        for (;;) {
-            out.items_.emplace_back();
-            if (!Value(out.items_.back(), depth + 1)) return false;
-            SkipSpace();
-            if (pos_ >= text_.size()) return Fail("unterminated array");
-            const char c = text_[pos_++];
-            if (c == ']') return true;
-            if (c != ',') return Fail("expected , or ]");
-        }
-    }
-
-    bool Object(JsonValue &out, int depth) {
-        out.type_ = JsonValue::Type::Object;
-        ++pos_;
-        SkipSpace();
-        if (pos_ < text_.size() && text_[pos_] == '}') {
-            ++pos_;
-            return true;
-        }
-        for (;;) {
-            SkipSpace();
-            if (pos_ >= text_.size() || text_[pos_] != '"') return Fail("expected member name");
-            std::string key;
-            if (!String(key)) return false;
-            SkipSpace();
-            if (pos_ >= text_.size() || text_[pos_++] != ':') return Fail("expected :");
-            out.members_.emplace_back(std::move(key), JsonValue{});
-            if (!Value(out.members_.back().second, depth + 1)) return false;
-            SkipSpace();
-            if (pos_ >= text_.size()) return Fail("unterminated object");
-            const char c = text_[pos_++];
-            if (c == '}') return true;
-            if (c != ',') return Fail("expected , or }");
-        }
-    }
-
-    const std::string &text_;
-    std::size_t pos_ = 0;
-    std::string error_;
+    const std::string &s_;
+    std::size_t p_ = 0;
+    bool failed_ = false;
 };
-
-bool ParseJson(const std::string &text, JsonValue &out, std::string &error) {
-    out = JsonValue{};
-    return JsonParser(text).Parse(out, error);
-}
 
 JsonValue LoadJsonFile(const std::string &path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        ADD_FAILURE() << "cannot open " << path;
-        return {};
-    }
-    std::ostringstream contents;
-    contents << file.rdbuf();
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     JsonValue value;
-    std::string error;
-    if (!ParseJson(contents.str(), value, error)) {
-        ADD_FAILURE() << path << ": " << error;
+    JsonParser parser(text);
+    if (!file || !parser.Parse(value)) {
+        ADD_FAILURE() << path << ": unreadable or malformed near offset " << parser.offset();
         return {};
     }
     return value;
