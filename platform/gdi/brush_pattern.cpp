@@ -248,24 +248,22 @@ bool FillRectsWithPattern(const Surface &destination, const RegionData &deviceAr
     return ok;
 }
 
-bool FillRectsWithBrush(DcObject &dc, const RegionData &deviceArea, HBRUSH brush, DWORD rop3) {
+bool PrepareBrushPattern(const DcObject &dc, HBRUSH brush, DWORD rop3, BrushPattern &pattern) noexcept {
     if (Rop3UsesSource(rop3)) return false;
-    BrushPattern pattern;
-    if (Rop3UsesPattern(rop3)) {
-        if (!pattern.Realize(dc, brush)) return false;
-    } else if (FindObject<BrushObject>(brush) == nullptr && brush != nullptr) {
-        return false;
-    }
-    return FillRectsWithPattern(dc.Target(), deviceArea, pattern, rop3);
+    if (Rop3UsesPattern(rop3)) return pattern.Realize(dc, brush);
+    return brush == nullptr || FindObject<BrushObject>(brush) != nullptr;
 }
 
-bool FillRectsWithColor(DcObject &dc, const RegionData &deviceArea, COLORREF colour, int rop2) {
-    const DWORD rop3 = Rop3FromRop2(rop2);
+bool PrepareColorPattern(const DcObject &dc, COLORREF colour, int rop2, BrushPattern &pattern, DWORD &rop3) noexcept {
+    rop3 = Rop3FromRop2(rop2);
     if (rop3 == 0xFFFFFFFFu) return false;
-    const Surface &destination = dc.Target();
+    pattern.RealizeSolidRaw(SolidBrushRaw(dc, dc.Target(), colour));
+    return true;
+}
+
+bool FillRectsWithBrush(DcObject &dc, const RegionData &deviceArea, HBRUSH brush, DWORD rop3) {
     BrushPattern pattern;
-    pattern.RealizeSolidRaw(SolidBrushRaw(dc, destination, colour));
-    return FillRectsWithPattern(destination, deviceArea, pattern, rop3);
+    return PrepareBrushPattern(dc, brush, rop3, pattern) && FillRectsWithPattern(dc.Target(), deviceArea, pattern, rop3);
 }
 
 }  // namespace zelt::platform

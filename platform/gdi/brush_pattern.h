@@ -68,15 +68,20 @@ DWORD SolidBrushRaw(const DcObject &dc, const Surface &destination, COLORREF col
 bool FillRectsWithPattern(const Surface &destination, const RegionData &deviceArea, const BrushPattern &pattern,
                           DWORD rop3) noexcept;
 
+// Makes `pattern` ready to fill with `brush` under a ROP3 that does not use
+// a source. False for an invalid brush, a ROP that uses a source or an
+// allocation failure.
+bool PrepareBrushPattern(const DcObject &dc, HBRUSH brush, DWORD rop3, BrushPattern &pattern) noexcept;
+
+// Makes `pattern` a solid colour for a binary raster operation (R2_BLACK …
+// R2_WHITE), as pens draw, and gives the ROP3 it amounts to. False for an
+// unknown ROP2.
+bool PrepareColorPattern(const DcObject &dc, COLORREF colour, int rop2, BrushPattern &pattern, DWORD &rop3) noexcept;
+
 // Fills every rectangle of `deviceArea` (device units, already clipped by
 // the caller to what may be drawn) with `brush` under a ROP3 that does not
-// use a source. False for an invalid brush, a ROP that uses a source or an
-// allocation failure.
+// use a source; false as PrepareBrushPattern.
 bool FillRectsWithBrush(DcObject &dc, const RegionData &deviceArea, HBRUSH brush, DWORD rop3);
-
-// Fills every rectangle of `deviceArea` with a solid colour under a binary
-// raster operation (R2_BLACK … R2_WHITE), as pens draw.
-bool FillRectsWithColor(DcObject &dc, const RegionData &deviceArea, COLORREF colour, int rop2);
 
 // The ROP3 that a ROP2 amounts to when its pen is taken as the pattern.
 DWORD Rop3FromRop2(int rop2) noexcept;

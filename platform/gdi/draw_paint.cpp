@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gdi/brush_pattern.h"
 #include "gdi/pen.h"
 
 namespace zelt::platform {
@@ -40,18 +39,24 @@ RECT DeviceBox(const DcObject &dc, int left, int top, int right, int bottom) noe
     return dc.ToDeviceRect(RECT{left, top, right, bottom});
 }
 
-namespace {
-
-RegionData Drawable(const DcObject &dc, const RegionData &area) {
-    return RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+bool PreparedFill::Run(DcObject &dc) const noexcept {
+    return visible.Empty() || FillRectsWithPattern(dc.Target(), visible, pattern, rop3);
 }
 
-}  // namespace
+bool PrepareColorFill(DcObject &dc, const RegionData &area, COLORREF colour, int rop2, PreparedFill &fill) {
+    if (!area.Empty()) fill.visible = RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+    return fill.visible.Empty() || PrepareColorPattern(dc, colour, rop2, fill.pattern, fill.rop3);
+}
+
+bool PrepareBrushFill(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3, PreparedFill &fill) {
+    if (!area.Empty()) fill.visible = RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+    fill.rop3 = rop3;
+    return fill.visible.Empty() || PrepareBrushPattern(dc, brush, rop3, fill.pattern);
+}
 
 bool PaintWithColor(DcObject &dc, const RegionData &area, COLORREF colour, int rop2) {
-    if (area.Empty()) return true;
-    const RegionData visible = Drawable(dc, area);
-    return visible.Empty() || FillRectsWithColor(dc, visible, colour, rop2);
+    PreparedFill fill;
+    return PrepareColorFill(dc, area, colour, rop2, fill) && fill.Run(dc);
 }
 
 bool PaintWithPen(DcObject &dc, const RegionData &area, COLORREF colour) {
@@ -59,9 +64,8 @@ bool PaintWithPen(DcObject &dc, const RegionData &area, COLORREF colour) {
 }
 
 bool PaintWithBrush(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3) {
-    if (area.Empty()) return true;
-    const RegionData visible = Drawable(dc, area);
-    return visible.Empty() || FillRectsWithBrush(dc, visible, brush, rop3);
+    PreparedFill fill;
+    return PrepareBrushFill(dc, area, brush, rop3, fill) && fill.Run(dc);
 }
 
 RegionData RegionToDevice(const DcObject &dc, const RegionData &logical) {

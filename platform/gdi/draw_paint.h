@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "gdi/brush_pattern.h"
 #include "gdi/dc.h"
 #include "gdi/region.h"
 
@@ -29,6 +30,20 @@ int DeviceLength(const DcObject &dc, int logical) noexcept;
 
 // Logical box to a normalised device box.
 RECT DeviceBox(const DcObject &dc, int left, int top, int right, int bottom) noexcept;
+
+// One pass of a drawing call made ready: the device pixels of its area that
+// the DC may draw into and its realised pattern. Preparing allocates and may
+// fail; running does not allocate, so a call that prepares all its passes
+// before running any draws whole or not at all.
+struct PreparedFill {
+    RegionData visible;
+    BrushPattern pattern;
+    DWORD rop3 = 0;
+
+    bool Run(DcObject &dc) const noexcept;
+};
+bool PrepareColorFill(DcObject &dc, const RegionData &area, COLORREF colour, int rop2, PreparedFill &fill);
+bool PrepareBrushFill(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3, PreparedFill &fill);
 
 // Paints the device pixels of `area` that the DC may draw into.
 bool PaintWithColor(DcObject &dc, const RegionData &area, COLORREF colour, int rop2);

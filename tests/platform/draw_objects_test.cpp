@@ -102,13 +102,18 @@ TEST_F(DrawObjects, CreatingAndDrawingFailCleanlyAtEveryAllocation) {
                                            [&] { return RoundRect(canvas.dc(), 1, 1, 28, 25, 9, 7); },
                                            [&] { return Polygon(canvas.dc(), star, 5); },
                                            [&] { return Polyline(canvas.dc(), star, 5); }};
-    // A failed drawing returns FALSE; what an earlier pass (the fill before
-    // the outline) already painted stays.
+    // A failed drawing returns FALSE and leaves every pixel as it was, the
+    // fill included when only the outline could not be made.
     long allocations = 0;
+    const SurfaceModel before = canvas.Read();
     for (const auto &draw : draws) {
         BOOL result = FALSE;
-        allocations += ForEachAllocationFailure([&] { result = draw(); },
-                                                [&](long failedAt) { EXPECT_FALSE(result) << "allocation " << failedAt; });
+        allocations += ForEachAllocationFailure([&] { canvas.Write(before), result = draw(); },
+                                                [&](long failedAt) {
+                                                    EXPECT_FALSE(result) << "allocation " << failedAt;
+                                                    EXPECT_TRUE(canvas.Read().pixels == before.pixels)
+                                                        << "pixels changed, allocation " << failedAt;
+                                                });
         EXPECT_TRUE(draw());
     }
     EXPECT_GE(allocations, 3);
