@@ -71,13 +71,7 @@ int Reduce(const BitmapRecord &source, const std::vector<RGBQUAD> &colors, UINT 
     return status;
 }
 
-class AllocationFailures : public LeakCheckedTest {
-protected:
-    void TearDown() override {
-        FakeRegionServices::Clear();
-        LeakCheckedTest::TearDown();
-    }
-};
+using AllocationFailures = RegionServicesTest;
 
 TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
     FakeRegionServices::Register(false);
@@ -99,7 +93,8 @@ TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
     dib.resize(dib.size() + 1024 + 24, 7);
     auto convert = [&](int source, int bits, UINT flags) {
         return [&, source, bits, flags](BitmapRecord &r) {
-            return MadeRecord(KrnConvertColorRes(&sources[source], &r, bits, flags, colors.data(), nullptr, 200, 0, 0), r);
+            return MadeRecord(KrnConvertColorRes(&sources[source], &r, bits, flags, colors.data(), nullptr, 200, 0, 0),
+                              r);
         };
     };
     auto toDib = [](BitmapRecord &r) {
@@ -108,24 +103,30 @@ TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
     };
     auto palette = [](HPALETTE made) { return Made(made, [&] { DeleteObject(made); }); };
     const Operation operations[] = {
-        {"AllocBitmapData", described, OnFailure::Unwritten, [](BitmapRecord &r) { return MadeRecord(KrnAllocBitmapData(&r, 0), r); }},
+        {"AllocBitmapData", described, OnFailure::Unwritten,
+         [](BitmapRecord &r) { return MadeRecord(KrnAllocBitmapData(&r, 0), r); }},
         {"AllocBitmapData, shared tables", derived, OnFailure::Unwritten,
          [](BitmapRecord &r) { return MadeRecord(KrnAllocBitmapData(&r, 0), r); }},
         {"CreateBitmap", Garbage(), OnFailure::Cleared,
-         [&](BitmapRecord &r) { return MadeRecord(KrnCreateBitmap(&r, 0, 6, 6, 4, 0, colors.data(), 2, data.data(), 64), r); }},
+         [&](BitmapRecord &r) {
+             return MadeRecord(KrnCreateBitmap(&r, 0, 6, 6, 4, 0, colors.data(), 2, data.data(), 64), r);
+         }},
         {"CreateBitmap gray", Garbage(), OnFailure::Cleared,
          [](BitmapRecord &r) { return MadeRecord(KrnCreateBitmap(&r, 0, 6, 6, 8, 0, nullptr, 0, nullptr, 0), r); }},
-        {"CopyBitmap", Garbage(), OnFailure::Cleared, [&](BitmapRecord &r) { return MadeRecord(KrnCopyBitmap(&r, &rich), r); }},
+        {"CopyBitmap", Garbage(), OnFailure::Cleared,
+         [&](BitmapRecord &r) { return MadeRecord(KrnCopyBitmap(&r, &rich), r); }},
         {"CopyBitmapRect", Garbage(), OnFailure::Cleared,
          [&](BitmapRecord &r) { return MadeRecord(KrnCopyBitmapRect(&r, &rich, 2, -1, 8, 8), r); }},
-        {"CopyBitmapInfo", described, OnFailure::Unwritten, [&](BitmapRecord &r) { return MadeRecord(KrnCopyBitmapInfo(&r, &rich), r); }},
+        {"CopyBitmapInfo", described, OnFailure::Unwritten,
+         [&](BitmapRecord &r) { return MadeRecord(KrnCopyBitmapInfo(&r, &rich), r); }},
         {"ConvertColorRes 24 to 8", Garbage(), OnFailure::Cleared, convert(1, 8, KRN_COLORRES_GIVEN_PALETTE)},
         {"ConvertColorRes 24 to 8 diffused", Garbage(), OnFailure::Cleared,
          convert(2, 8, KRN_COLORRES_GIVEN_PALETTE | KRN_COLORRES_DIFFUSE)},
         {"ConvertColorRes 32 to 1", Garbage(), OnFailure::Cleared, convert(3, 1, KRN_COLORRES_FIXED_PALETTE)},
         {"ConvertColorRes 8 to 24", Garbage(), OnFailure::Cleared, convert(0, 24, KRN_COLORRES_BGR)},
         {"ConvertColorRes 16 gray to 4", Garbage(), OnFailure::Cleared, convert(4, 4, KRN_COLORRES_FIXED_PALETTE)},
-        {"FillBitmap", canvas, OnFailure::UnwrittenWithData, [](BitmapRecord &r) { return KrnFillBitmap(&r, 0xFFFFFF); }},
+        {"FillBitmap", canvas, OnFailure::UnwrittenWithData,
+         [](BitmapRecord &r) { return KrnFillBitmap(&r, 0xFFFFFF); }},
         {"ConvertFromDib", Garbage(), OnFailure::Unwritten,
          [&](BitmapRecord &r) { return MadeRecord(KrnConvertFromDib(&r, dib.data(), nullptr), r); }},
         {"ChangeFromDib", Garbage(), OnFailure::Unwritten,
@@ -141,14 +142,18 @@ TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
         {"ConvertToDib 48 bits", sources[5], OnFailure::Unwritten, toDib},
         {"ConvertToDib 5 bits", sources[6], OnFailure::Unwritten, toDib},
         {"ConvertToDib 12-bit gray", sources[7], OnFailure::Unwritten, toDib},
-        {"CreatePaletteCopy", {}, OnFailure::Unwritten, [&](BitmapRecord &) { return palette(KrnCreatePaletteCopy(rich.Palette)); }},
-        {"CreatePaletteFromColors", {}, OnFailure::Unwritten,
+        {"CreatePaletteCopy", BitmapRecord{}, OnFailure::Unwritten,
+         [&](BitmapRecord &) { return palette(KrnCreatePaletteCopy(rich.Palette)); }},
+        {"CreatePaletteFromColors", BitmapRecord{}, OnFailure::Unwritten,
          [&](BitmapRecord &) { return palette(KrnCreatePaletteFromColors(colors.data(), 200)); }},
-        {"CreateDevicePalette", {}, OnFailure::Unwritten, [&](BitmapRecord &) { return palette(KrnCreateDevicePalette(4)); }},
-        {"bitmap list growth", {}, OnFailure::Unwritten, GrowList},
-        {"AllocZeroed and ReallocMem", {}, OnFailure::Unwritten, GrowBlock},
-        {"ColorReduce diffused", {}, OnFailure::Unwritten, [&](BitmapRecord &) { return Reduce(sources[1], colors, KRN_REDUCE_DIFFUSE); }},
-        {"ColorReduce ordered", {}, OnFailure::Unwritten, [&](BitmapRecord &) { return Reduce(sources[0], colors, KRN_REDUCE_ORDERED); }},
+        {"CreateDevicePalette", BitmapRecord{}, OnFailure::Unwritten,
+         [&](BitmapRecord &) { return palette(KrnCreateDevicePalette(4)); }},
+        {"bitmap list growth", BitmapRecord{}, OnFailure::Unwritten, GrowList},
+        {"AllocZeroed and ReallocMem", BitmapRecord{}, OnFailure::Unwritten, GrowBlock},
+        {"ColorReduce diffused", BitmapRecord{}, OnFailure::Unwritten,
+         [&](BitmapRecord &) { return Reduce(sources[1], colors, KRN_REDUCE_DIFFUSE); }},
+        {"ColorReduce ordered", BitmapRecord{}, OnFailure::Unwritten,
+         [&](BitmapRecord &) { return Reduce(sources[0], colors, KRN_REDUCE_ORDERED); }},
     };
     std::vector<std::vector<BYTE>> sourceData;
     for (const BitmapRecord &s : sources) sourceData.push_back(DataOf(s));
@@ -168,7 +173,8 @@ TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
                 EXPECT_TRUE(SameBytes(record, op.onFailure == OnFailure::Cleared ? BitmapRecord{} : op.initial))
                     << op.name << ", allocation " << failedAt << ": the record was written";
                 EXPECT_TRUE(!keepsData || DataOf(record) == dataBefore) << op.name << ", allocation " << failedAt;
-                for (std::size_t i = 0; i < sources.size(); ++i) EXPECT_EQ(DataOf(sources[i]), sourceData[i]) << op.name;
+                for (std::size_t i = 0; i < sources.size(); ++i)
+                    EXPECT_EQ(DataOf(sources[i]), sourceData[i]) << op.name;
             });
         EXPECT_GE(allocations, 1) << op.name;
     }

@@ -1,13 +1,15 @@
 // Selection regions for the kernel tests: run-list records allocated as the
 // display library allocates them (the kernel frees them with their bitmap),
-// and stand-in copy and offset services, just enough of the display library
-// to see the kernel call them as documented.
+// stand-in copy and offset services, just enough of the display library to
+// see the kernel call them as documented, and a leak-checked fixture that
+// clears the services after each test.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
+#include "support/leak_guard.h"
 #include "zelt/kernel.h"
 
 namespace zelt::test {
@@ -74,6 +76,14 @@ struct FakeRegionServices {
         copyOffsetCalls = 0;
     }
     static void Clear() { KrnRegisterRegionServices(nullptr); }
+};
+
+class RegionServicesTest : public LeakCheckedTest {
+protected:
+    void TearDown() override {
+        FakeRegionServices::Clear();
+        LeakCheckedTest::TearDown();
+    }
 };
 
 }  // namespace zelt::test

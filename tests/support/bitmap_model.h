@@ -51,7 +51,8 @@ inline std::uint64_t ReadPixel(const BYTE *row, int x, int bits) {
         const std::uint64_t k = BitAddress(x, bits, i);
         value = value << 1 | ((row[k / 8] >> BitShift(k, bits)) & 1u);
     }
-    for (int i = bits / 8 - 1; i >= 0 && bits > 8 && bits != 12; --i) value = value << 8 | row[std::size_t(x) * (bits / 8) + i];
+    for (int i = bits / 8 - 1; i >= 0 && bits > 8 && bits != 12; --i)
+        value = value << 8 | row[std::size_t(x) * (bits / 8) + i];
     return value;
 }
 
@@ -61,7 +62,8 @@ inline void WritePixel(BYTE *row, int x, int bits, std::uint64_t value) {
         const BYTE mask = BYTE(1u << BitShift(k, bits));
         row[k / 8] = BYTE((value >> (bits - 1 - i)) & 1u ? row[k / 8] | mask : row[k / 8] & ~mask);
     }
-    for (int i = 0; i < bits / 8 && bits > 8 && bits != 12; ++i) row[std::size_t(x) * (bits / 8) + i] = BYTE(value >> (8 * i));
+    for (int i = 0; i < bits / 8 && bits > 8 && bits != 12; ++i)
+        row[std::size_t(x) * (bits / 8) + i] = BYTE(value >> (8 * i));
 }
 
 struct Rgb {
@@ -102,8 +104,10 @@ inline Rgb PixelColor(const BYTE *row, int x, const Layout &layout, const RGBQUA
     if (layout.Gray()) {
         std::uint32_t mask;
         int shift;
-        if (gray.window) Window(layout.bits, gray.levels ? layout.bits : 8, gray.lowBit, gray.highBit, &mask, &shift);
-        else Window(layout.bits, 8, 0, layout.bits - 1, &mask, &shift);
+        if (gray.window)
+            Window(layout.bits, gray.levels ? layout.bits : 8, gray.lowBit, gray.highBit, &mask, &shift);
+        else
+            Window(layout.bits, 8, 0, layout.bits - 1, &mask, &shift);
         const std::uint32_t w = std::uint32_t(v >> shift) & mask;
         if (gray.window && gray.levels) return w < std::uint32_t(gray.levelCount) ? ToRgb(gray.levels[w]) : Rgb{};
         const int level = mask == 0 ? 0 : int(std::uint64_t(w) * 255 / mask);
@@ -112,15 +116,10 @@ inline Rgb PixelColor(const BYTE *row, int x, const Layout &layout, const RGBQUA
     // 5-5-5 fields widen as (v << 3) | (v >> 2); 48 and 64 bits keep each channel's high byte.
     const int wide = layout.bits == 16 ? 0 : layout.bits >= 48 ? 2 : 1;
     auto channel = [&](int i) {
-        return wide ? int((v >> (8 * (i * wide + wide - 1))) & 0xFF) : int(((v >> 5 * i) & 31) << 3 | ((v >> 5 * i) & 31) >> 2);
+        return wide ? int((v >> (8 * (i * wide + wide - 1))) & 0xFF)
+                    : int(((v >> 5 * i) & 31) << 3 | ((v >> 5 * i) & 31) >> 2);
     };
     return layout.order == 1 ? Rgb{channel(2), channel(1), channel(0)} : Rgb{channel(0), channel(1), channel(2)};
-}
-
-// Pixel x of a 24-bit row (order 1: blue first).
-inline Rgb Read24(const BYTE *row, int x, int order) {
-    const BYTE *p = row + 3 * std::size_t(x);
-    return order == 1 ? Rgb{p[2], p[1], p[0]} : Rgb{p[0], p[1], p[2]};
 }
 
 // The first of `count` colours nearest to c by squared distance.
@@ -128,7 +127,8 @@ inline int NearestIndex(const RGBQUAD *colors, int count, const Rgb &c) {
     int best = 0;
     for (long i = 0, bestDistance = -1; i < count; ++i) {
         const long dr = colors[i].rgbRed - c.r, dg = colors[i].rgbGreen - c.g, db = colors[i].rgbBlue - c.b;
-        if (const long d = dr * dr + dg * dg + db * db; bestDistance < 0 || d < bestDistance) best = int(i), bestDistance = d;
+        if (const long d = dr * dr + dg * dg + db * db; bestDistance < 0 || d < bestDistance)
+            best = int(i), bestDistance = d;
     }
     return best;
 }

@@ -1,5 +1,5 @@
 // Helpers of the paint front-end tests: leak-checked fixtures, scoped
-// bitmaps, display modes and screen depths, palettes read back.
+// bitmaps, display modes and screen depths, gray ramps.
 #pragma once
 
 #include <vector>
@@ -61,18 +61,6 @@ public:
 private:
     UINT old_;
 };
-
-inline std::vector<RGBQUAD> PaletteColors(HPALETTE palette) {
-    std::vector<PALETTEENTRY> entries(256);
-    const UINT count = GetPaletteEntries(palette, 0, 256, entries.data());
-    std::vector<RGBQUAD> colors;
-    for (UINT i = 0; i < count; ++i) colors.push_back(RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0});
-    return colors;
-}
-
-inline bool SameColor(const RGBQUAD &a, const RGBQUAD &b) {
-    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed;
-}
 
 inline std::vector<RGBQUAD> GrayRamp(int count, bool descending = false) {
     std::vector<RGBQUAD> ramp(static_cast<std::size_t>(count));

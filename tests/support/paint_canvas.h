@@ -70,11 +70,9 @@ inline void MakeRandomBitmap(BitmapRecord *bitmap, std::mt19937 &random, int wid
     ASSERT_EQ(KrnCreateBitmap(bitmap, KRN_MEMORY_CONVENTIONAL, width, height, bits, order,
                               palette.empty() ? nullptr : palette.data(), perspective, nullptr, 0),
               STATUS_OK);
-    std::vector<BYTE> row(static_cast<std::size_t>(bitmap->BytesPerLine));
-    for (int r = 0; r < height; ++r) {
-        for (BYTE &b : row) b = static_cast<BYTE>(random());
-        KrnPutBitmapRow(bitmap, row.data(), r, static_cast<DWORD>(row.size()));
-    }
+    for (int r = 0; r < height; ++r)
+        KrnPutBitmapRow(bitmap, RandomBytes(random, std::size_t(bitmap->BytesPerLine)).data(), r,
+                        DWORD(bitmap->BytesPerLine));
 }
 
 // The 0x00RRGGBB colour a stored pixel paints as without any reduction.

@@ -47,28 +47,21 @@ constexpr BYTE kDispersed[8][8] = {
     {48, 176, 16, 144, 56, 184, 24, 152}, {236, 112, 208, 80, 244, 120, 216, 88},
     {12, 140, 44, 172, 4, 132, 36, 164},  {204, 76, 232, 108, 196, 68, 228, 100},
     {60, 188, 28, 156, 52, 180, 20, 148}, {248, 124, 220, 92, 240, 116, 212, 84}};
-int Luminance(int r, int g, int b) { return (2 * r + 5 * g + b + 4) >> 3; }
+int DeviceLuminance(int r, int g, int b) { return (2 * r + 5 * g + b + 4) >> 3; }
 
-unsigned Bits(const BYTE *row, std::size_t bit, int count) {  // most significant bit first
-    unsigned v = 0;
-    for (int i = 0; i < count; ++i) v = (v << 1) | ((row[(bit + i) / 8] >> (7 - (bit + i) % 8)) & 1u);
-    return v;
+// 1- and 4-bit devices light white (the luminance) or each channel above t.
+int Lit(int deviceBits, int t, int r, int g, int b) {
+    if (deviceBits == 1) return t < DeviceLuminance(r, g, b);
+    const int on = (t < r) + 2 * (t < g) + 4 * (t < b);
+    return on == 0 ? 0 : 8 + on;
 }
-unsigned Word(const BYTE *p) { return p[0] | (p[1] << 8); }
-unsigned GraySample(const BYTE *row, int bits, int x) {
-    if (bits != 12) return Word(row + 2 * std::size_t(x));
-    const unsigned w = Word(row + 3 * std::size_t(x) / 2);
-    return x % 2 == 0 ? w & 0xFFF : w >> 4;
-}
-int Widen(unsigned f) { return int(f * 8 + f / 4); }
-bool DeepGray(const BitmapRecord &bm) { return bm.BitsPerPixel == 12 || (bm.BitsPerPixel == 16 && bm.Order == 2); }
 
 // The paint bit window of a deep gray sample.
-unsigned Windowed(const BitmapRecord &bm, unsigned sample, int maxBits, int *n) {
-    DWORD mask = 0;
+unsigned Windowed(const BitmapRecord &bm, const BYTE *row, int x, int maxBits, int *n) {
+    std::uint32_t mask = 0;
     int shift = 0;
-    *n = KrnGetBitWindow(bm.BitsPerPixel, maxBits, bm.PaintLowBit, bm.PaintHighBit, &mask, &shift);
-    return (sample >> shift) & mask;
+    *n = Window(bm.BitsPerPixel, maxBits, bm.PaintLowBit, bm.PaintHighBit, &mask, &shift);
+    return unsigned(ReadPixel(row, x, bm.BitsPerPixel) >> shift) & mask;
 }
 
 void PutIndex(std::vector<BYTE> &dst, int deviceBits, int k, int index) {
@@ -79,17 +72,7 @@ void PutIndex(std::vector<BYTE> &dst, int deviceBits, int k, int index) {
 }
 
 // The perspective whose picture is that of p mirrored top to bottom.
-int MirrorOf(int p) {
-    for (int m = 0; m <= 8; ++m) {
-        bool same = true;
-        for (int c = 0; c < 15; ++c) {
-            const Point a = Displayed(p, 3, 5, c % 3, c / 3), b = Displayed(m, 3, 5, c % 3, c / 3);
-            same &= b.x == a.x && b.y == (ExchangesAxes(p) ? 3 : 5) - 1 - a.y;
-        }
-        if (same) return m;
-    }
-    return p;
-}
+constexpr int kMirrorOf[9] = {2, 3, 0, 1, 7, 8, 2, 4, 5};
 
 }  // namespace
 
@@ -123,59 +106,31 @@ RECT VisibleArea(const PaintRequest &q) {
 }
 
 Rgb DecodePixel(const BitmapRecord &bm, const BYTE *row, int x, const RGBQUAD *palette) {
-    const int bits = bm.BitsPerPixel;
-    if (bits <= 8) {
-        const RGBQUAD &e = palette[Bits(row, std::size_t(x) * bits, bits)];
-        return {e.rgbRed, e.rgbGreen, e.rgbBlue};
-    }
-    if (DeepGray(bm)) {
-        int n = 0;
-        unsigned v = Windowed(bm, GraySample(row, bits, x), bm.LevelLut ? bits : 8, &n);
-        if (bm.LevelLut) return {bm.LevelLut[v].rgbRed, bm.LevelLut[v].rgbGreen, bm.LevelLut[v].rgbBlue};
-        if (n < 8) v <<= 8 - n;
-        return {int(v), int(v), int(v)};
-    }
-    int first, middle, last;
-    if (bits == 16) {
-        const unsigned w = Word(row + 2 * std::size_t(x));
-        first = Widen(w & 31), middle = Widen((w >> 5) & 31), last = Widen((w >> 10) & 31);
-    } else {
-        const BYTE *p = row + std::size_t(x) * (bits / 8);
-        const int step = bits >= 48 ? 2 : 1, at = bits >= 48 ? 1 : 0;
-        first = p[at], middle = p[at + step], last = p[at + 2 * step];
-    }
-    return bm.Order == 1 ? Rgb{last, middle, first} : Rgb{first, middle, last};
+    const Layout layout{bm.BitsPerPixel, bm.Order};
+    if (!layout.Gray()) return PixelColor(row, x, layout, palette, 256);
+    int n = 0;
+    unsigned v = Windowed(bm, row, x, bm.LevelLut ? bm.BitsPerPixel : 8, &n);
+    if (bm.LevelLut) return ToRgb(bm.LevelLut[v]);
+    if (n < 8) v <<= 8 - n;
+    return {int(v), int(v), int(v)};
 }
 
 int DeviceIndex(int deviceBits, bool cube, int r, int g, int b) {
-    if (deviceBits == 1) return Luminance(r, g, b) >= 128;
-    if (deviceBits == 4) {
-        const int on = (r >= 128) + 2 * (g >= 128) + 4 * (b >= 128);
-        return on == 0 ? 0 : 8 + on;
-    }
+    if (deviceBits < 8) return Lit(deviceBits, 127, r, g, b);
     return cube ? (r / 51 * 6 + g / 51) * 6 + b / 51 : (r & 0xE0) | ((g & 0xE0) >> 3) | (b >> 6);
 }
 
 Rgb DeviceColor(int deviceBits, bool cube, int i) {
-    static constexpr int kVga[16][3] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},   {128, 128, 0},
-                                        {0, 0, 128},   {128, 0, 128},   {0, 128, 128}, {128, 128, 128},
-                                        {192, 192, 192}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                        {0, 0, 255},   {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
-    static constexpr int kLevels[8] = {0, 36, 73, 109, 146, 182, 219, 255};
-    if (deviceBits == 1) return i ? Rgb{255, 255, 255} : Rgb{};
-    if (deviceBits == 4) return {kVga[i][0], kVga[i][1], kVga[i][2]};
-    if (!cube) return {kLevels[i >> 5], kLevels[(i >> 2) & 7], 85 * (i & 3)};
+    static const std::vector<RGBQUAD> kTables[3] = {DeviceTable(1), DeviceTable(4), DeviceTable(8)};
+    if (!cube || deviceBits < 8) return ToRgb(kTables[deviceBits / 4][std::size_t(i)]);
     return i < 216 ? Rgb{51 * (i / 36), 51 * (i / 6 % 6), 51 * (i % 6)} : Rgb{};
 }
 
 int DitherIndex(Rgb c, int deviceBits, UINT mode, int row, int column, const BYTE *L) {
     const bool clustered = deviceBits == 1 && (mode & DISP_DITHER_ALT);
     const int t = (clustered ? kClustered : kDispersed)[row & 7][column & 7];
-    if (deviceBits == 1) return t < L[Luminance(c.r, c.g, c.b)] ? 1 : 0;
-    if (deviceBits == 4) {
-        const int on = (t < L[c.r]) + 2 * (t < L[c.g]) + 4 * (t < L[c.b]);
-        return on == 0 ? 0 : 8 + on;
-    }
+    if (deviceBits == 1) return t < L[DeviceLuminance(c.r, c.g, c.b)];
+    if (deviceBits == 4) return Lit(4, t, L[c.r], L[c.g], L[c.b]);
     const bool cube = mode & DISP_FIXED_PALETTE;
     const int o = cube ? t / 6 - 21 : (t >> 3) - 16;
     return DeviceIndex(8, cube, L[Clamp(c.r + o)], L[Clamp(c.g + o)], L[Clamp(c.b + o)]);
@@ -193,7 +148,7 @@ void DiffuseRow(std::vector<BYTE> &dst, const BitmapRecord &bm, const BYTE *src,
         const int v[3] = {Clamp(c.r + e[0] / 16), Clamp(c.g + e[1] / 16), Clamp(c.b + e[2] / 16)};
         // 1-bit errors are measured before the paint table, the others after.
         const int seen[3] = {L[v[0]], L[v[1]], L[v[2]]};
-        const int index = deviceBits == 1 ? L[Luminance(v[0], v[1], v[2])] >= 128
+        const int index = deviceBits == 1 ? L[DeviceLuminance(v[0], v[1], v[2])] >= 128
                                           : DeviceIndex(deviceBits, cube, seen[0], seen[1], seen[2]);
         const Rgb p = DeviceColor(deviceBits, cube, index);
         const int ref[3] = {p.r, p.g, p.b};
@@ -221,7 +176,7 @@ void DitherRow(std::vector<BYTE> &dst, const BitmapRecord &bm, const BYTE *src, 
 void DeepGrayRow(std::vector<BYTE> &dst, const BitmapRecord &bm, const BYTE *src, int xStart, int xEnd, bool gray) {
     for (int k = 0; k < xEnd - xStart; ++k) {
         int n = 0;
-        const unsigned v = Windowed(bm, GraySample(src, bm.BitsPerPixel, xStart + k), bm.LevelLut ? bm.BitsPerPixel : 8, &n);
+        const unsigned v = Windowed(bm, src, xStart + k, bm.LevelLut ? bm.BitsPerPixel : 8, &n);
         const unsigned mask = n == 0 ? 0 : (1u << n) - 1, g = mask < 255 ? (mask == 0 ? 0 : v * 255 / mask) : v & 0xFF;
         const BYTE *entry = bm.LevelLut ? &bm.LevelLut[v].rgbBlue : nullptr;  // blue, green, red
         for (int ch = 0; ch < (gray ? 1 : 3); ++ch) dst[std::size_t((gray ? 1 : 3) * k + ch)] = BYTE(entry ? entry[ch] : g);
@@ -231,7 +186,7 @@ void DeepGrayRow(std::vector<BYTE> &dst, const BitmapRecord &bm, const BYTE *src
 MatrixCell ScaledDitherCell(const PaintRequest &q, const RECT &v, int x, int y) {
     const RECT d = Upright(q.destination);
     int flip = 0, angle = 0;
-    KrnGetPerspectiveChange(Mirrored(q) ? MirrorOf(q.perspective) : q.perspective, 2, &flip, &angle);
+    KrnGetPerspectiveChange(Mirrored(q) ? kMirrorOf[q.perspective] : q.perspective, 2, &flip, &angle);
     if (angle == 0 || angle == 180) {
         const int k = angle == 0 ? x - v.left : v.right - 1 - x;
         return {y - d.left, v.top - d.top + k};
@@ -251,7 +206,7 @@ GrayModel::GrayModel(BitmapRecord *bitmap, const PaintRequest &q, int invert)
         for (int c = 0; c < q.width; ++c) {
             Point p = Displayed(q.perspective, q.width, q.height, c, r);
             if (Mirrored(q)) p.y = height_ - 1 - p.y;
-            black_[std::size_t(p.y) * std::size_t(width_) + std::size_t(p.x)] = int(Bits(row.data(), c, 1)) == invert;
+            black_[std::size_t(p.y) * std::size_t(width_) + std::size_t(p.x)] = int(ReadPixel(row.data(), c, 1)) == invert;
         }
     }
     const RECT d = Upright(q.destination);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "support/bitmap_model.h"
 #include "zelt/kernel.h"
 
 namespace zelt::test {
@@ -28,10 +29,6 @@ struct StoredPixel {
 std::optional<StoredPixel> ReferenceSourcePixel(const PaintRequest &request, int x, int y);
 // The painted part of the destination (its bounding box; empty when none).
 RECT VisibleArea(const PaintRequest &request);
-
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
 
 // Pixel x of a row as the reducing converters decode it.
 Rgb DecodePixel(const BitmapRecord &bitmap, const BYTE *row, int x, const RGBQUAD *palette);

@@ -3,6 +3,7 @@
 // random shapes, and masks built from a predicate.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -30,11 +31,7 @@ struct PixelMask {
     void Set(LONG x, LONG y, bool on = true) {
         if (Inside(x, y)) bits[Index(x, y)] = on ? 1 : 0;
     }
-    long Count() const {
-        long n = 0;
-        for (uint8_t b : bits) n += b;
-        return n;
-    }
+    long Count() const { return long(std::count(bits.begin(), bits.end(), uint8_t{1})); }
     bool operator==(const PixelMask &other) const {
         return originX == other.originX && originY == other.originY && width == other.width && height == other.height &&
                bits == other.bits;

@@ -2,6 +2,7 @@
 // entry point's steps for each reason.
 #include <array>
 #include <cstring>
+#include <numeric>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -16,12 +17,11 @@
 namespace zelt::test {
 namespace {
 
+// Entries 0..127 of the colour table hold the 256 indices 0..255 as WORDs.
 bool HoldsIdentityIndexTable(const DisplaySettings &settings) {
     WORD indices[256];
-    std::memcpy(indices, settings.PaintColors, sizeof(indices));
-    for (int i = 0; i < 256; ++i)
-        if (indices[i] != i) return false;
-    return true;
+    std::iota(indices, indices + 256, WORD{0});
+    return std::memcmp(indices, settings.PaintColors, sizeof(indices)) == 0;
 }
 
 // Runs body on a thread of its own, which starts without a settings record.

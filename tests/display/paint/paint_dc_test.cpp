@@ -1,7 +1,8 @@
 // Z_PaintDC against the painting model: random images of every depth and
 // perspective, rectangles and clips (upside-down destinations with no clip,
 // a clip equal to them or to their upright form), screens of every depth,
-// display modes for direct, converted, diffused, dithered, indexed painting.
+// display modes for direct, converted, diffused, dithered, indexed painting;
+// golden values of the scaled ordered dither and of the 1-bit gray paths.
 #include <array>
 #include <numeric>
 #include <optional>
@@ -35,19 +36,28 @@ void MakeBlackWhite(BitmapRecord *bitmap, std::mt19937 &random) {
     }
 }
 
-// A 1-bit gray image of runs of random lengths, some long.
-void MakeRunImage(BitmapRecord *bitmap, std::mt19937 &random, int width, int height, int perspective, bool inverted) {
-    const std::vector<RGBQUAD> palette = GrayRamp(2, inverted);
-    ASSERT_EQ(CreateBitmap(bitmap, width, height, 1, palette, 1, perspective), STATUS_OK);
+// A 1-bit image from rows of '#' (index 0) and '.' (index 1).
+void MakePicture(BitmapRecord *bitmap, const std::vector<std::string> &rows, const std::vector<RGBQUAD> &palette,
+                 int perspective = 0) {
+    ASSERT_EQ(CreateBitmap(bitmap, int(rows[0].size()), int(rows.size()), 1, palette, 1, perspective), STATUS_OK);
     std::vector<BYTE> row(static_cast<std::size_t>(bitmap->BytesPerLine));
-    for (int r = 0; r < height; ++r) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
         std::fill(row.begin(), row.end(), 0);
-        bool bit = random() & 1;
-        for (int x = 0; x < width; bit = !bit)
-            for (int k = static_cast<int>(random() % (random() % 3 == 0 ? 12 : 3)); k >= 0 && x < width; --k, ++x)
-                if (bit) row[static_cast<std::size_t>(x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
-        KrnPutBitmapRow(bitmap, row.data(), r, static_cast<DWORD>(row.size()));
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            if (rows[r][c] == '.') row[c / 8] |= static_cast<BYTE>(0x80 >> (c % 8));
+        KrnPutBitmapRow(bitmap, row.data(), static_cast<int>(r), static_cast<DWORD>(row.size()));
     }
+}
+
+// Rows of runs of random lengths, some long.
+std::vector<std::string> RunPicture(std::mt19937 &random, int width, int height) {
+    std::vector<std::string> rows(static_cast<std::size_t>(height));
+    for (std::string &row : rows)
+        for (bool white = random() & 1; int(row.size()) < width; white = !white) {
+            const std::size_t run = 1 + random() % (random() % 3 == 0 ? 12 : 3);
+            row.append(std::min(run, std::size_t(width) - row.size()), white ? '.' : '#');
+        }
+    return rows;
 }
 
 // Destination size against the source's displayed size: 0 same, -1 smaller
@@ -63,9 +73,7 @@ int Scale(const PaintRequest &q) {
 class PaintDC : public FrontTest {};
 
 TEST_F(PaintDC, RandomPaintsMatchTheModel) {
-    const std::array<std::array<int, 2>, 17> depths = {{{1, 1},  {2, 1},  {3, 1},  {4, 1},  {5, 1},  {6, 1},
-                                                         {7, 1},  {8, 1},  {12, 2}, {16, 1}, {16, 0}, {16, 2},
-                                                         {24, 1}, {24, 0}, {32, 1}, {48, 1}, {64, 0}}};
+    const std::vector<Layout> layouts = AllLayouts();
     RGBQUAD indices[256], distinct[256];  // a palette pixel's index; the DC's palette for indexed painting
     for (int i = 0; i < 256; ++i) indices[i] = {0, 0, BYTE(i), 0}, distinct[i] = {BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
     HPALETTE dcPalette = KrnCreatePaletteFromColors(distinct, 256);
@@ -77,7 +85,7 @@ TEST_F(PaintDC, RandomPaintsMatchTheModel) {
         const int screen = std::array{1, 4, 8, 16, 24, 32}[c / 500];
         if (c % 500 == 0) screenScope.emplace(screen);
         const bool grayImage = c % 3 == 2;  // through the gray and bitonal paths
-        const auto [bits, order] = grayImage ? std::array{1, 1} : depths[static_cast<std::size_t>(pick(0, 16))];
+        const auto [bits, order] = grayImage ? Layout{1, 1} : layouts[std::size_t(pick(0, int(layouts.size()) - 1))];
         UINT mode = DISP_DEVICE_REDUCE | (grayImage ? (pick(0, 1) ? DISP_BITONAL_GRAY : DISP_BITONAL_RESAMPLE) : 0);
         for (UINT bit : {DISP_REDUCE_SAME_DEPTH, DISP_CONVERTER_ALT, DISP_DITHER_ALT, DISP_FIXED_PALETTE})
             if (pick(0, 1)) mode |= bit;
@@ -91,7 +99,7 @@ TEST_F(PaintDC, RandomPaintsMatchTheModel) {
         ScopedBitmap bitmap;
         const bool blackWhite = !ordered && screen <= 8;
         if (grayImage) {
-            MakeRunImage(bitmap.get(), random, width, height, perspective, pick(0, 1));
+            MakePicture(bitmap.get(), RunPicture(random, width, height), GrayRamp(2, pick(0, 1)), perspective);
         } else {
             MakeRandomBitmap(bitmap.get(), random, width, height, bits, perspective,
                              blackWhite ? std::vector<RGBQUAD>{{0, 0, 0, 0}, {255, 255, 255, 0}, {255, 255, 255, 0}}
@@ -219,6 +227,41 @@ TEST_F(PaintDC, ScaledOrderedDitherGolden) {
         for (int x = 3; x < 11; ++x) EXPECT_EQ(canvas.At(x, y), lit.count({x, y}) ? 0xFFFFFFu : 0u) << x << "," << y;
 }
 
+// Golden values of the paths of 1-bit gray images: 255 - floor(255 black /
+// area) over a cell, inverted too; MulDiv's rounding above 0x808080 (254.69
+// -> 255); bitonal cells of 4 pixels black from one black pixel, of 16 from
+// three, of 25 from five; overflowing sizes by nearest neighbour.
+TEST_F(PaintDC, GrayPathGoldens) {
+    ModeScope mode(0);  // RGB colour tables
+    using Path = int (*)(HDC, BitmapRecord *, const RECT *, const RECT *, const RECT *, const RECT *, int, DWORD);
+    const struct {
+        Path path;
+        std::vector<std::string> rows;
+        RECT destination;
+        int invert;
+        std::vector<DWORD> pixels;
+    } cases[] = {
+        {PaintGrayReduced, {"#.##..", ".###.."}, {0, 0, 3, 1}, 0, {0x808080, 0, 0xFFFFFF}},
+        {PaintGrayReduced, {"...", ".#.", "..."}, {0, 0, 1, 1}, 1, {GrayModel::Gray(29)}},
+        {PaintGrayScaled, {".#"}, {-11765, 0, 20000000 - 11765, 1}, 0, {0xFFFFFF, 0xFFFFFF}},
+        {PaintBitonal, {"#...##..", "....#..."}, {0, 0, 4, 1}, 0, {0, 0xFFFFFF, 0, 0xFFFFFF}},
+        {PaintBitonal, {"#...##..", "#.......", "#.......", "........"}, {0, 0, 2, 1}, 0, {0, 0xFFFFFF}},
+        {PaintBitonal, {"#.........", "#.........", "..........", "#.....####", "#........."}, {0, 0, 2, 1}, 0,
+         {0xFFFFFF, 0xFFFFFF}},
+        {PaintBitonal, {"#.." + std::string(49997, '.'), "#.." + std::string(49997, '.')}, {0, 0, 50000, 2}, 0,
+         {0, 0xFFFFFF, 0xFFFFFF}},
+    };
+    for (const auto &c : cases) {
+        ScopedBitmap bitmap;
+        MakePicture(bitmap.get(), c.rows, GrayRamp(2));
+        Canvas canvas(4, 1);
+        const RECT source{0, 0, bitmap->Width, bitmap->Height}, clip{0, 0, 4, 1};
+        ASSERT_EQ(c.path(canvas.dc(), bitmap.get(), &source, &source, &c.destination, &clip, c.invert, SRCCOPY), 1);
+        for (std::size_t x = 0; x < c.pixels.size(); ++x)
+            EXPECT_EQ(canvas.At(int(x), 0), c.pixels[x]) << c.rows[0].substr(0, 10) << " pixel " << x;
+    }
+}
+
 TEST_F(PaintDC, ArgumentsAndEmptyClips) {
     ScopedBitmap bitmap;
     ASSERT_EQ(CreateBitmap(bitmap.get(), 6, 6, 24), STATUS_OK);
@@ -235,6 +278,17 @@ TEST_F(PaintDC, ArgumentsAndEmptyClips) {
         {&part, &other, nullptr}, {nullptr, nullptr, &disjoint}, {&inverted, nullptr, nullptr}, {nullptr, &inverted, nullptr}}};
     for (const auto &[source, sourceClip, clip] : empty)
         EXPECT_EQ(Z_PaintDC(canvas.dc(), bitmap.get(), source, sourceClip, &destination, clip, SRCCOPY), STATUS_OK);
+    // Buffer painting: the record need not hold an image; a band outside the image draws nothing.
+    BYTE rows[6 * 20] = {};
+    const HDC dc = canvas.dc();
+    BitmapRecord *described = &unallocated;
+    const RECT *to = &destination;
+    EXPECT_EQ((std::array{Z_PaintDCBuffer(dc, nullptr, nullptr, nullptr, to, nullptr, SRCCOPY, rows, 0, 1),
+                          Z_PaintDCBuffer(dc, described, nullptr, nullptr, to, nullptr, SRCCOPY, nullptr, 0, 1),
+                          Z_PaintDCBuffer(dc, described, nullptr, nullptr, nullptr, nullptr, SRCCOPY, rows, 0, 1),
+                          Z_PaintDCBuffer(nullptr, described, nullptr, nullptr, to, nullptr, SRCCOPY, rows, 0, 1),
+                          Z_PaintDCBuffer(dc, described, nullptr, nullptr, to, nullptr, SRCCOPY, rows, 6, 1)}),
+              (std::array{-2, -2, -13, -13, 1}));
     EXPECT_TRUE(canvas.Untouched());
     EXPECT_EQ(bitmap->AccessCount, 0) << "every access bracket is closed again";
 }

@@ -32,6 +32,14 @@ std::vector<RGBQUAD> PaletteFor(int bits, char kind) {
     }
 }
 
+inline std::vector<Rgb> PaletteColors(HPALETTE palette) {
+    std::vector<PALETTEENTRY> entries(256);
+    entries.resize(GetPaletteEntries(palette, 0, 256, entries.data()));
+    std::vector<Rgb> colors;
+    for (const PALETTEENTRY &e : entries) colors.push_back({e.peRed, e.peGreen, e.peBlue});
+    return colors;
+}
+
 struct ModeCase {
     UINT displayMode;
     int bits;
@@ -104,25 +112,26 @@ TEST_F(PaintFront, PaintPaletteTable) {
         ASSERT_EQ(CreateBitmap(bitmap.get(), 3, 3, bits, colours, order), STATUS_OK);
         ASSERT_EQ(Z_SetPaintIntensity(bitmap.get(), intensity), STATUS_OK);
         const BYTE *L = bitmap->PaintLut;
-        std::vector<RGBQUAD> expected;
-        if (want == 't') expected.assign(Rgb332ColorTable, Rgb332ColorTable + 256);
-        if (want == 'k') expected.assign(CubeColorTable, CubeColorTable + 256);
-        if (want == 'v') expected.assign(VgaColorTable, VgaColorTable + 16);
+        std::vector<Rgb> expected;
+        const auto table = [&](const RGBQUAD *colors, int n) {
+            for (int i = 0; i < n; ++i) expected.push_back(ToRgb(colors[i]));
+        };
+        if (want == 't') table(Rgb332ColorTable, 256);
+        if (want == 'k') table(CubeColorTable, 256);
+        if (want == 'v') table(VgaColorTable, 16);
         if (want == 'c')
-            for (const RGBQUAD &e : colours) expected.push_back({L[e.rgbBlue], L[e.rgbGreen], L[e.rgbRed], 0});
+            for (const RGBQUAD &e : colours) expected.push_back({L[e.rgbRed], L[e.rgbGreen], L[e.rgbBlue]});
         if (want == 'g')
-            for (int i = 0; i < 256; ++i) expected.push_back({L[i], L[i], L[i], 0});
+            for (int i = 0; i < 256; ++i) expected.push_back({L[i], L[i], L[i]});
         HDC dc = CreateCompatibleDC(nullptr);
         int run = 0, uncorrected = 0;
         ForEachAllocationFailure(
             [&] {
                 HPALETTE palette = Z_CreatePaintPalette(dc, bitmap.get());
-                const std::vector<RGBQUAD> got = palette ? PaletteColors(palette) : std::vector<RGBQUAD>{};
+                const std::vector<Rgb> got = palette ? PaletteColors(palette) : std::vector<Rgb>{};
                 if (palette) DeleteObject(palette);
-                bool same = got.size() == expected.size();
-                for (std::size_t i = 0; same && i < got.size(); ++i) same = SameColor(got[i], expected[i]);
-                uncorrected += run > 0 && !same && !got.empty();
-                EXPECT_TRUE(run++ > 0 || same) << "the undisturbed palette";
+                uncorrected += run > 0 && got != expected && !got.empty();
+                EXPECT_TRUE(run++ > 0 || got == expected) << "the undisturbed palette";
             },
             [](long) {});
         EXPECT_EQ(uncorrected, want == 'c' && intensity != 0) << "only a failed scratch table degrades";
@@ -201,7 +210,7 @@ TEST_F(PaintFront, WindowLevelFillTable) {
                                        c.minValue, c.maxValue, c.flag),
                   STATUS_OK);
         for (const auto &[index, want] : c.entries)
-            EXPECT_TRUE(SameColor(lut[index], want) && lut[index].rgbReserved == want.rgbReserved)
+            EXPECT_EQ(std::memcmp(&lut[index], &want, sizeof want), 0)
                 << "window " << c.low << ".." << c.high << " entry " << index << " is " << int(lut[index].rgbRed) << ","
                 << int(lut[index].rgbGreen) << "," << int(lut[index].rgbBlue);
     }
@@ -209,7 +218,7 @@ TEST_F(PaintFront, WindowLevelFillTable) {
     for (auto [low, high, lowBit, highBit, minValue] : {std::tuple{0u, 7u, 5u, 4u, 0u}, {0u, 7u, 0u, 7u, 8u}, {6u, 5u, 0u, 7u, 0u}})
         EXPECT_EQ(Z_WindowLevelFillLUT(lut.data(), 8, 0, 0, low, high, lowBit, highBit, minValue, 7, 1), STATUS_BAD_PARAMETER);
     EXPECT_EQ(Z_WindowLevelFillLUT(nullptr, 8, 0, 0, 0, 7, 0, 7, 0, 7, 1), STATUS_BAD_PARAMETER);
-    for (const RGBQUAD &e : lut) EXPECT_TRUE(SameColor(e, canary));
+    for (const RGBQUAD &e : lut) EXPECT_EQ(ToRgb(e), ToRgb(canary));
 }
 
 TEST_F(PaintFront, WindowLevelRangesAndTable) {

@@ -1,6 +1,7 @@
 // Drawing through selections on a 32-bit device: the marching-ants frame
 // against the outline model, the XOR tint, painting limited to the mapped
-// region, the cached masks, and all-or-nothing drawing when memory runs out.
+// region, the cached masks and handles, and all-or-nothing drawing when
+// memory runs out.
 #include <cstring>
 #include <functional>
 #include <random>
@@ -93,14 +94,21 @@ TEST_F(RegionDrawing, GoldenOutlines) {
 // Seeded shapes, views, perspectives, scales and offsets: each frame type
 // draws its stripes on the outline only (a bitmap without a region is framed
 // whole), the tint XORs exactly the selected pixels and a second tint
-// restores; the caller's colours come back. A moved frame reuses its mask.
+// restores; the caller's colours come back. Moved, the masks are reused;
+// scaled otherwise or shown in another view, rebuilt.
+// Some seeds draw again with each allocation failing in turn: NO_MEMORY draws
+// nothing, success all of it or, where a mask could not be made, nothing (a
+// frame without its mask goes round the region handle, which outlines a
+// rectangle the same way, so frames are walked on rectangles only).
 TEST_F(RegionDrawing, FrameAndTintMatchTheModel) {
     const LONG views[] = {0, 1, 2, 3, 4, 5, 7, 8};
     for (uint32_t seed = 0; seed < 120; ++seed) {
         std::mt19937 rng(seed);
         const LONG w = 1 + LONG(rng() % 40), h = 1 + LONG(rng() % 40), view = views[rng() % 8];
-        const bool none = seed % 8 == 3, identity = seed % 4 == 0;
-        const PixelMask shape = none ? WholeCanvas(w, h) : RandomShape(seed, w, h, 1 + int(rng() % 5));
+        const bool none = seed % 8 == 3, identity = seed % 4 == 0, box = seed % 16 == 1;
+        const PixelMask shape = none  ? WholeCanvas(w, h)
+                                : box ? ModelOf(w, h, 0, 0, [&](LONG x, LONG y) { return x > w / 4 && y < h - h / 3; })
+                                      : RandomShape(seed, w, h, 1 + int(rng() % 5));
         RegionBitmap bitmap(w, h, none ? nullptr : RecordFromMask(shape), view);
         auto pick = [&] { return 1 + LONG(rng() % 3); };
         RegionXForm xform{views[rng() % 8],     pick(), pick(), pick(), pick(), LONG(rng() % 21) - 10,
@@ -114,7 +122,13 @@ TEST_F(RegionDrawing, FrameAndTintMatchTheModel) {
             SetTextColor(canvas.dc(), text);
             SetBkColor(canvas.dc(), background);
             xform.XOffset += shift;
-            const PixelMask selected = DisplayModel(shape, view, xform, kSpace);
+            const bool moved = shift && seed % 3 == 0;
+            if (shift && seed % 3 == 1) xform.XNum += 1;
+            if (shift && seed % 3 == 2) bitmap.record.ViewPerspective = views[seed % 8];
+            const LONG shown = bitmap.record.ViewPerspective;
+            const HBITMAP frameMask = none ? nullptr : bitmap.region().hFrameMask;
+            const HBITMAP tintMask = none ? nullptr : bitmap.region().hColorMask;
+            const PixelMask selected = DisplayModel(shape, shown, xform, kSpace);
             std::vector<DWORD> before = Filled(canvas, seed + shift);
             ASSERT_EQ(Z_FrameBitmapRgn(canvas.dc(), bitmap.get(), identity && !shift ? nullptr : &xform, UINT(type)),
                       STATUS_OK);
@@ -122,13 +136,40 @@ TEST_F(RegionDrawing, FrameAndTintMatchTheModel) {
             EXPECT_TRUE(GetTextColor(canvas.dc()) == text && GetBkColor(canvas.dc()) == background);
             if (none) continue;
             EXPECT_TRUE(std::memcmp(&bitmap.region().FrameMaskXForm, &xform, sizeof xform) == 0 &&
-                        bitmap.region().MaskPerspective == view);
+                        bitmap.region().MaskPerspective == shown &&
+                        (!moved || bitmap.region().hFrameMask == frameMask));
             before = Pixels(canvas);
             ASSERT_EQ(Z_ColorBitmapRgn(canvas.dc(), bitmap.get(), &xform, tint), STATUS_OK);
             EXPECT_EQ(Pixels(canvas), Over(before, selected, 72, XorOf(tint)));
+            EXPECT_TRUE(!moved || bitmap.region().hColorMask == tintMask) << "a moved tint reuses its mask";
             EXPECT_TRUE(GetTextColor(canvas.dc()) == text && GetBkColor(canvas.dc()) == RGB(255, 255, 255));
             ASSERT_EQ(Z_ColorBitmapRgn(canvas.dc(), bitmap.get(), &xform, tint), STATUS_OK);
             EXPECT_EQ(Pixels(canvas), before) << "the second tint restores";
+        }
+        const PixelMask selected = DisplayModel(shape, bitmap.record.ViewPerspective, xform, kSpace);
+        for (const bool frame : {true, false}) {
+            if (!(frame ? box || seed % 16 == 3 : box || seed % 16 == 5)) continue;
+            const std::vector<DWORD> before = Filled(canvas, seed),
+                                     all = Over(before, frame ? OutlineModel(selected) : selected, 72,
+                                                frame ? StripeOf(type) : XorOf(tint));
+            int status = 0;
+            long nothingDrawn = 0;
+            if (!none) DropRegionCaches(bitmap.region());
+            ForEachAllocationFailure(
+                [&] {
+                    std::copy(before.begin(), before.end(), canvas.Data());
+                    status = frame ? Z_FrameBitmapRgn(canvas.dc(), bitmap.get(), &xform, UINT(type))
+                                   : Z_ColorBitmapRgn(canvas.dc(), bitmap.get(), &xform, tint);
+                    if (bitmap.record.Region) DropRegionCaches(bitmap.region());
+                },
+                [&](long failedAt) {
+                    const std::vector<DWORD> after = Pixels(canvas);
+                    nothingDrawn += after == before;
+                    EXPECT_TRUE(after == before || (status == STATUS_OK && after == all)) << failedAt;
+                    EXPECT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt;
+                });
+            EXPECT_GT(nothingDrawn, 0) << (frame ? "frame" : "tint");
+            EXPECT_TRUE(none || bitmap.Selection() == shape);
         }
     }
 }
@@ -181,33 +222,11 @@ TEST_F(RegionDrawing, PaintingIsLimitedToTheRegion) {
     }
 }
 
-// A cached mask is reused for a new offset (its bits cleared, it draws
-// nothing) and rebuilt for a new scale or view. A resized handle without a
-// source rectangle is the cached one, with one the caller's own.
-TEST_F(RegionDrawing, CachedMasksAreReusedOrRebuilt) {
+// A resized handle without a source rectangle is the cached one, with one
+// the caller's own.
+TEST_F(RegionDrawing, ResizedHandles) {
     RegionBitmap bitmap(FromRows({"........", ".######.", ".######.", ".######.", "........"}));
     RegionRecord &region = bitmap.region();
-    Canvas canvas(40, 30);
-    for (const bool tint : {false, true}) {
-        HBITMAP &mask = tint ? region.hColorMask : region.hFrameMask;
-        auto draws = [&](const RegionXForm &xform, LONG view) {
-            bitmap.record.ViewPerspective = view;
-            const std::vector<DWORD> before = Filled(canvas, 77);
-            EXPECT_EQ(tint ? Z_ColorBitmapRgn(canvas.dc(), bitmap.get(), &xform, RGB(9, 9, 9))
-                           : Z_FrameBitmapRgn(canvas.dc(), bitmap.get(), &xform, 2),
-                      STATUS_OK);
-            BITMAP info{};
-            GetObjectA(mask, sizeof info, &info);
-            const std::vector<BYTE> zeros(size_t(info.bmWidthBytes) * size_t(info.bmHeight), 0);
-            SetBitmapBits(mask, DWORD(zeros.size()), zeros.data());  // a reused mask now draws nothing
-            return Pixels(canvas) != before;
-        };
-        EXPECT_TRUE(draws({0, 1, 1, 1, 1, 0, 0}, 0)) << tint;
-        EXPECT_FALSE(draws({0, 1, 1, 1, 1, 9, 4}, 0)) << tint;
-        EXPECT_TRUE(draws({0, 2, 1, 2, 1, 9, 4}, 0)) << tint;
-        EXPECT_TRUE(draws({0, 2, 1, 2, 1, 9, 4}, 3)) << tint;
-        EXPECT_EQ(region.MaskPerspective, 3);
-    }
     const RECT dest{0, 0, 40, 32}, source{2, 1, 7, 4};
     HRGN handle = nullptr;
     int owns = -1;
@@ -216,51 +235,6 @@ TEST_F(RegionDrawing, CachedMasksAreReusedOrRebuilt) {
     ASSERT_EQ(Z_GetResizedRgnHandle(bitmap.get(), &source, &dest, &handle, &owns), STATUS_OK);
     EXPECT_TRUE(owns == 1 && handle != region.hRgnCache && PtInRegion(handle, 39, 31) && !PtInRegion(handle, 40, 0));
     DeleteObject(handle);
-}
-
-// Each allocation failing in turn: NO_MEMORY draws nothing, success draws all
-// of it or, where a mask could not be made, nothing; the region is untouched
-// and nothing leaks (caches are dropped after each run). A frame without its
-// mask goes round the region handle, which outlines a rectangle the same way.
-TEST_F(RegionDrawing, AllocationFailuresDrawAllOrNothing) {
-    const RegionXForm xform{5, 2, 1, 3, 2, 2, 1};
-    const PixelMask box = ModelOf(26, 18, 0, 0, [](LONG x, LONG y) { return x >= 3 && x < 20 && y >= 2 && y < 15; });
-    const PixelMask shape = RandomShape(11, 26, 18, 3), whole = WholeCanvas(26, 18);
-    const struct {
-        const PixelMask *region;
-        std::function<int(HDC, BitmapRecord *)> draw;
-        std::function<DWORD(LONG, LONG, DWORD)> pixel;
-        PixelMask where;
-    } cases[] = {
-        {&box, [&](HDC dc, BitmapRecord *b) { return Z_FrameBitmapRgn(dc, b, &xform, 5); }, StripeOf(5),
-         OutlineModel(DisplayModel(box, 0, xform, kSpace))},
-        {nullptr, [&](HDC dc, BitmapRecord *b) { return Z_FrameBitmapRgn(dc, b, &xform, 1); }, StripeOf(1),
-         OutlineModel(DisplayModel(whole, 0, xform, kSpace))},
-        {&shape, [&](HDC dc, BitmapRecord *b) { return Z_ColorBitmapRgn(dc, b, &xform, RGB(40, 80, 120)); },
-         XorOf(RGB(40, 80, 120)), DisplayModel(shape, 0, xform, kSpace)},
-    };
-    for (const auto &c : cases) {
-        RegionBitmap bitmap(26, 18, c.region ? RecordFromMask(*c.region) : nullptr);
-        Canvas canvas(64, 64);
-        std::vector<DWORD> before, after;
-        int status = 0;
-        long nothingDrawn = 0;
-        ForEachAllocationFailure(
-            [&] {
-                before = Filled(canvas, 8);
-                status = c.draw(canvas.dc(), bitmap.get());
-                after = Pixels(canvas);
-                if (bitmap.record.Region) DropRegionCaches(bitmap.region());
-            },
-            [&](long failedAt) {
-                nothingDrawn += after == before;
-                EXPECT_TRUE(after == before || (status == STATUS_OK && after == Over(before, c.where, 64, c.pixel)))
-                    << failedAt;
-                EXPECT_TRUE(status == STATUS_OK || status == STATUS_NO_MEMORY) << failedAt;
-            });
-        EXPECT_GT(nothingDrawn, 0);
-        EXPECT_TRUE(!c.region || bitmap.Selection() == *c.region);
-    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bitmap_model.h"
 #include "support/pixel_mask.h"
 #include "zelt/display.h"
 
@@ -89,21 +90,9 @@ struct PixelImage {
     int Choice(LONG x, LONG y) const { return choice[size_t(y) * size_t(bitmap.Width) + size_t(x)]; }
     COLORREF ColorAt(LONG x, LONG y) { return KrnGetPixelColor(&bitmap, y, x); }
 
-    // Bits as the kernel lays them out: most significant first up to 8
-    // bits, least significant first for 12 bits, bytes otherwise.
     void WritePixel(LONG x, LONG y, uint64_t value) {
-        BYTE *row = static_cast<BYTE *>(bitmap.Data) + size_t(y) * size_t(bitmap.BytesPerLine);
-        const int bits = bitmap.BitsPerPixel;
-        if (bits > 8 && bits != 12) {
-            for (int i = 0; i < bits / 8; ++i) row[size_t(x) * size_t(bits / 8) + size_t(i)] = BYTE(value >> (8 * i));
-            return;
-        }
-        for (int i = 0; i < bits; ++i) {
-            const size_t at = size_t(x) * size_t(bits) + size_t(i);
-            const bool on = ((value >> (bits == 12 ? i : bits - 1 - i)) & 1) != 0;
-            const BYTE bit = bits == 12 ? BYTE(1u << (at & 7)) : BYTE(0x80u >> (at & 7));
-            row[at / 8] = BYTE(on ? row[at / 8] | bit : row[at / 8] & ~bit);
-        }
+        test::WritePixel(static_cast<BYTE *>(bitmap.Data) + size_t(y) * size_t(bitmap.BytesPerLine), int(x),
+                         bitmap.BitsPerPixel, value);
     }
 };
 

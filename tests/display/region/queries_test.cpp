@@ -39,8 +39,7 @@ TEST_F(RegionQueries, AnswersMatchThePixelModel) {
         ASSERT_EQ(Z_GetBitmapRgnBounds(bitmap.get(), nullptr, &bounds), STATUS_OK);
         EXPECT_TRUE(Z_BitmapHasRgn(bitmap.get()) == !none && long(area) == mask.Count());
         EXPECT_EQ(most, none ? 2u : DWORD(box.right - box.left + 1) & ~1u);
-        EXPECT_TRUE(bounds.left == box.left && bounds.top == box.top && bounds.right == box.right &&
-                    bounds.bottom == box.bottom);
+        EXPECT_TRUE(EqualRect(&bounds, &box));
         for (LONG y = -2; y < h + 2; ++y) {
             std::vector<LONG> want, got(most + 1, -12345);
             for (LONG x = 0; x < w; ++x) {
@@ -92,9 +91,7 @@ TEST_F(RegionQueries, RectangleMappingGoldens) {
         RECT r = c.in;
         ASSERT_EQ(BitmapRectToDisplay(bitmap.get(), &c.xform, &r), STATUS_OK);
         ASSERT_EQ(BitmapRectToDisplay(bitmap.get(), nullptr, &r), STATUS_OK);  // no transform: unchanged
-        EXPECT_TRUE(r.left == c.want.left && r.top == c.want.top && r.right == c.want.right &&
-                    r.bottom == c.want.bottom)
-            << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.want)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
 }
 
