@@ -37,9 +37,9 @@ std::uint32_t ColorMatcher::BuildCell(int cell) {
         for (int c = 0; c < 3; ++c) {
             const int hi = lo[c] + 7;
             const long inside = value[c] < lo[c] ? lo[c] - value[c] : (value[c] > hi ? value[c] - hi : 0);
-            const long far = std::max(std::abs(value[c] - lo[c]), std::abs(value[c] - hi));
+            const long farEdge = std::max(std::abs(value[c] - lo[c]), std::abs(value[c] - hi));
             nearest += weights_[c] * inside * inside;
-            farthest += weights_[c] * far * far;
+            farthest += weights_[c] * farEdge * farEdge;
         }
         least[i] = nearest;
         if (bound < 0 || farthest < bound) bound = farthest;

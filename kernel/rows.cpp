@@ -72,7 +72,7 @@ extern "C" int ZELT_API KrnPutBitmapRowSegments(BitmapRecord *bitmap, const void
     const BitCopyFunction copyBits = BitCopierForDepth(bpp);
     for (int i = 0; i < segmentCount; ++i) {
         const int start = std::max(segments[2 * i], bufferColumn);
-        const int end = std::min(segments[2 * i + 1], bitmap->Width);
+        const int end = std::min<int>(segments[2 * i + 1], bitmap->Width);
         if (end <= start) continue;
         const std::size_t firstBit = static_cast<std::size_t>(start) * static_cast<std::size_t>(bpp);
         const std::size_t bits = static_cast<std::size_t>(end - start) * static_cast<std::size_t>(bpp);

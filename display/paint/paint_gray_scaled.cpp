@@ -49,20 +49,20 @@ public:
         if (enlargeRows_) {
             const std::int64_t r = g_.row.At(t);
             const std::int64_t f = Fraction(g_.row, t);
-            const BYTE *near = nullptr;
-            int status = ValueRow(r, &near);
+            const BYTE *nearest = nullptr;
+            int status = ValueRow(r, &nearest);
             if (status != STATUS_OK) return status;
             if (f == 0) {
-                std::copy(near, near + width, line);
+                std::copy(nearest, nearest + width, line);
                 return STATUS_OK;
             }
             const BYTE *next = nullptr;
             status = ValueRow(r + g_.row.sign, &next);
             if (status != STATUS_OK) return status;
-            // `near` is still valid: the two rows differ in parity, or are one row.
+            // `nearest` is still valid: the two rows differ in parity, or are one row.
             const std::int64_t extent = g_.row.den;
             for (int i = 0; i < width; ++i)
-                line[i] = static_cast<BYTE>(Weigh(near[i], extent - f, extent) + Weigh(next[i], f, extent));
+                line[i] = static_cast<BYTE>(Weigh(nearest[i], extent - f, extent) + Weigh(next[i], f, extent));
             return STATUS_OK;
         }
         const Cell rows = CellAt(g_.row, t);

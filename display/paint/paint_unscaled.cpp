@@ -45,7 +45,7 @@ int PaintUnturned(const paint_band::BandJob &job) {
     bool firstConversion = true;
     int y0 = v.bottom;
     while (y0 > v.top) {
-        const int count = std::min(y0 - v.top, bandRows);
+        const int count = std::min<int>(y0 - v.top, bandRows);
         for (int j = 0; j < count; ++j) {
             const int row = static_cast<int>(
                 std::clamp<std::int64_t>(g.row.At(g.TOfRow(y0 - 1 - j)), 0, g.storedHeight - 1));

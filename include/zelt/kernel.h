@@ -110,9 +110,6 @@ typedef struct RegionRecord {
     LONG *RunData;
 } RegionRecord;
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(RegionRecord) == 132, "RegionRecord is exchanged as 132 bytes");
-#endif
 
 /* Flags bits. */
 #define BITMAP_ALLOCATED 0x0001

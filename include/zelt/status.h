@@ -5,6 +5,14 @@
 #ifndef ZELT_STATUS_H
 #define ZELT_STATUS_H
 
+/* <windows.h> (through win32.h) has an NTSTATUS of the same name; the
+   library's own code wins wherever this header is seen, so it is included
+   first and its definition replaced. */
+#include "zelt/win32.h"
+#ifdef STATUS_NO_MEMORY
+#undef STATUS_NO_MEMORY
+#endif
+
 #define STATUS_OK 1
 #define STATUS_NO_MEMORY (-1)
 #define STATUS_NO_BITMAP (-2)
