@@ -8,6 +8,9 @@
 #                             presets and run every test in both
 #   scripts/zelt.sh coverage  build the coverage preset, run every test, print line and
 #                             branch coverage of platform/, kernel/ and display/
+#   scripts/zelt.sh test-windows  install MinGW-w64, build the windows-x86 and windows-x64
+#                             presets (DLLs, import libraries, the example application)
+#                             and check the DLLs' export tables
 #   scripts/zelt.sh deps      only install what is missing
 set -euo pipefail
 
@@ -15,6 +18,7 @@ cd "$(dirname "$0")/.."
 
 DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev)
 PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev)
+WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools)
 
 install_missing() {
     local missing=()
@@ -65,6 +69,17 @@ case "${1:-}" in
                   --print-summary --txt "build-coverage/coverage-$lib.txt" build-coverage
         done
         ;;
+    test-windows)
+        install_missing "${WINDOWS_PACKAGES[@]}"
+        for preset in windows-x86 windows-x64; do
+            build "$preset"
+            triple=$([[ $preset == windows-x86 ]] && echo i686 || echo x86_64)-w64-mingw32
+            bin="build-$preset/bin"
+            echo "zelt: export tables of the '$preset' DLLs"
+            python3 tests/windows/check_exports.py "$triple-objdump" \
+                include/zelt/display.h "$bin/zeltdisplay.dll" include/zelt/kernel.h "$bin/zeltkernel.dll"
+        done
+        ;;
     test)
         install_missing "${PACKAGES[@]}"
         build default
@@ -73,7 +88,7 @@ case "${1:-}" in
         run_tests asan
         ;;
     *)
-        echo "usage: $0 demo|test|coverage|deps" >&2
+        echo "usage: $0 demo|test|test-windows|coverage|deps" >&2
         exit 2
         ;;
 esac
