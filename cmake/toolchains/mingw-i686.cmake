@@ -1,14 +1,4 @@
-# Cross-compiling for Windows with Debian's MinGW-w64 (the posix thread
-# model, so std::thread and std::mutex work).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling for 32-bit Windows with Debian's MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ZELT_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZELT_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZELT_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZELT_MINGW_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ZELT_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_DLLTOOL ${ZELT_MINGW_TRIPLE}-dlltool)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

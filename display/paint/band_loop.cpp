@@ -40,10 +40,8 @@ int LineCoordinate(const LineLayout &layout, int first, int count, int j) {
     return layout.turn.lineDir > 0 ? first - j : first - count + 1 + j;
 }
 
-// Anchor distance of band row j of a band whose lines start at `first`
-// (the band's bottom row, or its leftmost column) and hold `count` lines.
-std::int64_t LineT(const PaintGeometry &g, const LineLayout &layout, int first, int count, int j) {
-    const int line = LineCoordinate(layout, first, count, j);
+// Anchor distance of a destination line (a column, or a row).
+std::int64_t LineT(const PaintGeometry &g, const LineLayout &layout, int line) {
     return layout.turn.linesAreColumns ? g.TOfColumn(line) : g.TOfRow(line);
 }
 
@@ -130,7 +128,8 @@ int PaintBands(const BandJob &job) {
         // repeated only from the band being built.
         const BYTE *lastBandRow = nullptr;
         for (int j = 0; j < count && status == STATUS_OK; ++j) {
-            const std::int64_t t = LineT(g, layout, first, count, j);
+            const int line = LineCoordinate(layout, first, count, j);
+            const std::int64_t t = LineT(g, layout, line);
             const int row = static_cast<int>(std::clamp<std::int64_t>(g.row.At(t), 0, g.storedHeight - 1));
             BYTE *bandRow = band.get() + stride * static_cast<std::size_t>(j);
             if (job.reducer != nullptr) {
@@ -172,8 +171,7 @@ int PaintBands(const BandJob &job) {
                     format.direct(bandRow, scaled.get(), bitmap, 0, width);
                     break;
                 case PAINTMODE_REDUCE: {
-                    const int phaseY =
-                        job.sourcePhases ? row : ScaledPhaseY(g, layout, LineCoordinate(layout, first, count, j));
+                    const int phaseY = job.sourcePhases ? row : ScaledPhaseY(g, layout, line);
                     // The first conversion of a paint only seeds the error buffer.
                     const int passes = firstConversion ? 2 : 1;
                     for (int pass = 0; pass < passes; ++pass)

@@ -98,7 +98,7 @@ int TransferBandDirect(const BandTransfer &t) {
 
     // Rows stored top-down reach GDI bottom-up; the caller gets its order back.
     const std::size_t bytesPerLine = static_cast<std::size_t>(bitmap.BytesPerLine);
-    const bool reverse = t.rowCount > 1 && bitmap.ViewPerspective != 2;
+    const bool reverse = t.rowCount > 1 && !bottomUp;
     if (reverse) ReverseRows(t.rows, bytesPerLine, t.rowCount);
     const int width = drawn.right - drawn.left, height = drawn.bottom - drawn.top;
     const int sourceX = drawn.left - dx;

@@ -110,7 +110,6 @@ typedef struct RegionRecord {
     LONG *RunData;
 } RegionRecord;
 
-
 /* Flags bits. */
 #define BITMAP_ALLOCATED 0x0001
 #define BITMAP_FLAG_4 0x0004 /* kernel: the image data is not in one block */

@@ -39,17 +39,26 @@ RECT DeviceBox(const DcObject &dc, int left, int top, int right, int bottom) noe
     return dc.ToDeviceRect(RECT{left, top, right, bottom});
 }
 
+namespace {
+
+// The part of `area` the DC may draw into (nothing for an empty area).
+RegionData VisiblePart(const DcObject &dc, const RegionData &area) {
+    return area.Empty() ? RegionData() : RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+}
+
+}  // namespace
+
 bool PreparedFill::Run(DcObject &dc) const noexcept {
     return visible.Empty() || FillRectsWithPattern(dc.Target(), visible, pattern, rop3);
 }
 
 bool PrepareColorFill(DcObject &dc, const RegionData &area, COLORREF colour, int rop2, PreparedFill &fill) {
-    if (!area.Empty()) fill.visible = RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+    fill.visible = VisiblePart(dc, area);
     return fill.visible.Empty() || PrepareColorPattern(dc, colour, rop2, fill.pattern, fill.rop3);
 }
 
 bool PrepareBrushFill(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3, PreparedFill &fill) {
-    if (!area.Empty()) fill.visible = RegionData::Combine(area, dc.DrawableRegion(), RGN_AND);
+    fill.visible = VisiblePart(dc, area);
     fill.rop3 = rop3;
     return fill.visible.Empty() || PrepareBrushPattern(dc, brush, rop3, fill.pattern);
 }
