@@ -62,6 +62,7 @@ size_t Nonzero(const void *p, size_t from, size_t to) {
 class KernelVectors : public LeakCheckedTest {};
 
 TEST_F(KernelVectors, EveryGlobalMemoryRowReplays) {
+    ZELT_SKIP_WITHOUT_VECTORS();
     HGLOBAL h = nullptr, m = nullptr, r = nullptr;
     BYTE *p = nullptr;
     static char notGlobal[64];
@@ -229,6 +230,7 @@ TEST_F(KernelVectors, EveryGlobalMemoryRowReplays) {
 }
 
 TEST_F(KernelVectors, MiscRowsReplay) {
+    ZELT_SKIP_WITHOUT_VECTORS();
     unsetenv("ZELT_WIN_INI");
     ZeltHostResetProfile();
     const JsonValue misc = LoadJsonFile(PlatformVectorPath("meta_user/kernel_misc.json"));
@@ -290,6 +292,7 @@ TEST_F(KernelVectors, MiscRowsReplay) {
 }
 
 TEST_F(KernelVectors, ClipboardFormatRegistrationRow) {
+    ZELT_SKIP_WITHOUT_VECTORS();
     const JsonValue steps = LoadJsonFile(PlatformVectorPath("meta_user/clipboard_steps.json"));
     for (const JsonValue &row : steps.items()) {
         if (row["call"].AsString() != "RegisterClipboardFormatA") continue;

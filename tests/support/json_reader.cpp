@@ -117,4 +117,6 @@ std::string PlatformVectorPath(const std::string &relative) {
     return std::string(ZELT_SHARED_DIR) + "/platform/vectors/" + relative;
 }
 
+bool PlatformVectorsPresent() { return std::ifstream(PlatformVectorPath("raster/devcaps.json")).good(); }
+
 }  // namespace zelt::test

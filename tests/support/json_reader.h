@@ -47,4 +47,10 @@ JsonValue LoadJsonFile(const std::string &path);
 // Path of a file under the shared platform vectors folder.
 std::string PlatformVectorPath(const std::string &relative);
 
+// The recorded vectors live beside the checkout; a checkout without them
+// skips their replays, as it skips the probe runs.
+bool PlatformVectorsPresent();
+#define ZELT_SKIP_WITHOUT_VECTORS() \
+    if (!::zelt::test::PlatformVectorsPresent()) GTEST_SKIP() << "no recorded vectors under " ZELT_SHARED_DIR
+
 }  // namespace zelt::test
