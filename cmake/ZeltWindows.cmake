@@ -4,8 +4,17 @@
 # from the export table (--kill-at) and writes the module definition it
 # exported, from which dlltool makes an import library whose decorated
 # symbols resolve to the plain names.
+#
+# The test build exports every symbol, as the Linux shared libraries do, so
+# that the test programs reach the libraries' internals through the same
+# DLLs an application loads.
+option(ZELT_EXPORT_INTERNALS "Export every symbol of the Windows DLLs (test builds only)" OFF)
+
 function(zelt_windows_dll target)
   set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "")
+  if(ZELT_EXPORT_INTERNALS)
+    target_link_options(${target} PRIVATE -Wl,--export-all-symbols -Wl,--exclude-libs,ALL)
+  endif()
   if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
     return()
   endif()

@@ -7,6 +7,12 @@
 
 #include "zelt/win32.h"
 
+#if defined(_WIN32) && !defined(ZELT_PLATFORM_API)
+/* Windows has no software platform: test programs built there define these
+   controls themselves and skip what needs them. */
+#define ZELT_PLATFORM_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif

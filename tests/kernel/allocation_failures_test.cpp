@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "region_fixture.h"
+#include "support/host_controls.h"
 #include "support/bitmap_model.h"
 #include "support/leak_guard.h"
 
@@ -74,6 +75,7 @@ int Reduce(const BitmapRecord &source, const std::vector<RGBQUAD> &colors, UINT 
 using AllocationFailures = RegionServicesTest;
 
 TEST_F(AllocationFailures, EveryAllocatingOperationIsAllOrNothing) {
+    ZELT_REQUIRE_HOST_CONTROLS("failing each allocation of every kernel operation");
     FakeRegionServices::Register(false);
     std::mt19937 rng(21);
     std::vector<BitmapRecord> sources;  // 8 bits with tables and a region, then one per conversion source layout

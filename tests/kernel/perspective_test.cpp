@@ -57,8 +57,8 @@ TEST(Perspective, RectanglesMapLikeTheirPixelsThereAndBack) {
         for (int y = original.top; y < original.bottom; ++y)
             for (int x = original.left; x < original.right; ++x) {
                 const Point d = Displayed(from, w, h, x, y);
-                expected = RECT{std::min(expected.left, d.x), std::min(expected.top, d.y),
-                                std::max(expected.right, d.x + 1), std::max(expected.bottom, d.y + 1)};
+                expected = RECT{std::min<LONG>(expected.left, d.x), std::min<LONG>(expected.top, d.y),
+                                std::max<LONG>(expected.right, d.x + 1), std::max<LONG>(expected.bottom, d.y + 1)};
             }
         ASSERT_EQ(KrnMapRectPerspective(from, w, h, 0, &rect), STATUS_OK);
         EXPECT_TRUE(expected.left > expected.right || std::memcmp(&rect, &expected, sizeof rect) == 0)

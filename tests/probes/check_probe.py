@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
-"""Runs a Win32 probe program built against the software platform and checks
-that it prints what it printed on the reference implementation.
+"""Runs a Win32 probe program and checks that it prints (or writes) what it
+did on the reference implementation.
+
+  check_probe.py [--runner WORD]... [--address-space MIB] MODE ...
+      --runner: a word of the command the program runs through (an emulator:
+      the Wine runner and its prefix); --address-space: the runner's address
+      space limit, in MiB.
 
   check_probe.py exact  EXPECTED.json PROGRAM [ARGS...]
       stdout must equal the recorded vector byte for byte.
@@ -15,17 +20,35 @@ that it prints what it printed on the reference implementation.
       recorded file may hold fields added by later processing. SKIP is a
       comma-separated list of case ids the contract calls informative only
       (or "-"); they are reported, not compared.
+  check_probe.py files RECORDED_DIR PATTERN [--finish SCRIPT] [--ignore FILE:KEY]...
+                 RUN [-- RUN]...      with RUN = [--stdout NAME] PROGRAM [ARGS...]
+      the runs take place in one empty directory (--stdout keeps a run's
+      output there as NAME); with --finish, SCRIPT DIR OUT turns what they
+      left into vectors first. The files must be exactly the recorded files
+      of RECORDED_DIR whose names match PATTERN. KEY (members joined by dots)
+      names a JSON value that depends on the machine, not compared.
 
 On a difference it prints where the two first disagree.
 """
+import fnmatch
 import json
 import os
 import subprocess
 import sys
+import tempfile
+
+RUNNER = []
+ADDRESS_SPACE = None
 
 
-def run(program, args):
-    done = subprocess.run([program] + list(args), stdout=subprocess.PIPE, timeout=900)
+def limit_address_space():
+    import resource
+    resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_SPACE, ADDRESS_SPACE))
+
+
+def run(program, args, cwd=None):
+    done = subprocess.run(RUNNER + [program] + list(args), stdout=subprocess.PIPE, timeout=900, cwd=cwd,
+                          preexec_fn=limit_address_space if ADDRESS_SPACE else None)
     if done.returncode != 0:
         print('%s exited with status %d' % (os.path.basename(program), done.returncode))
         sys.exit(1)
@@ -180,8 +203,88 @@ def check_muldiv(got, expected):
     return None
 
 
+def without(doc, key):
+    """doc with the member at the dotted path key removed."""
+    head, _, rest = key.partition('.')
+    if not isinstance(doc, dict) or head not in doc:
+        return doc
+    doc = dict(doc)
+    if rest:
+        doc[head] = without(doc[head], rest)
+    else:
+        del doc[head]
+    return doc
+
+
+def check_files(argv):
+    recorded_dir, pattern, argv = argv[0], argv[1], argv[2:]
+    finish, ignore = None, {}
+    while argv[0] in ('--finish', '--ignore'):
+        if argv[0] == '--finish':
+            finish = argv[1]
+        else:
+            name, _, key = argv[1].partition(':')
+            ignore.setdefault(name, []).append(key)
+        argv = argv[2:]
+    runs, current = [], []
+    for word in argv + ['--']:
+        if word == '--':
+            runs.append(current)
+            current = []
+        else:
+            current.append(word)
+    with tempfile.TemporaryDirectory() as work:
+        for words in runs:
+            keep = None
+            if words[0] == '--stdout':
+                keep, words = words[1], words[2:]
+            output = run(words[0], words[1:], cwd=work)
+            if keep:
+                with open(os.path.join(work, keep), 'wb') as f:
+                    f.write(output)
+        out = work
+        if finish:
+            out = os.path.join(work, 'finished')
+            subprocess.run([sys.executable, finish, work, out], stdout=subprocess.DEVNULL, check=True)
+        got = sorted(f for f in os.listdir(out) if os.path.isfile(os.path.join(out, f)))
+        want = sorted(f for f in os.listdir(recorded_dir) if fnmatch.fnmatch(f, pattern))
+        problems = ['%s: %s' % (f, 'not written' if f in want else 'not in the recording')
+                    for f in sorted(set(got) ^ set(want))] or ([] if want else ['no recorded file matches'])
+        for name in sorted(set(got) & set(want)):
+            with open(os.path.join(out, name), 'rb') as f:
+                g = f.read()
+            with open(os.path.join(recorded_dir, name), 'rb') as f:
+                e = f.read()
+            if g == e:
+                continue
+            if name in ignore:
+                gd, ed = json.loads(g), json.loads(e)
+                for key in ignore[name]:
+                    gd, ed = without(gd, key), without(ed, key)
+                if gd == ed:
+                    continue
+            problems.append('%s: %s' % (name, explain(g, e)))
+    for name, keys in sorted(ignore.items()):
+        print('not compared (depends on the machine): %s' % ', '.join('%s:%s' % (name, k) for k in keys))
+    if problems:
+        print('%d differences from the %d files recorded in %s; first: %s'
+              % (len(problems), len(want), recorded_dir, problems[0]))
+        return 1
+    print('%d files agree with %s' % (len(want), recorded_dir))
+    return 0
+
+
 def main(argv):
+    global RUNNER, ADDRESS_SPACE
+    while argv[1] in ('--runner', '--address-space'):
+        if argv[1] == '--runner':
+            RUNNER.append(argv[2])
+        else:
+            ADDRESS_SPACE = int(argv[2]) << 20
+        del argv[1:3]
     mode = argv[1]
+    if mode == 'files':
+        return check_files(argv[2:])
     if mode == 'muldiv':
         expected_path, program = argv[2], argv[3]
         got = json.loads(run(program, []))

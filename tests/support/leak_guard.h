@@ -20,7 +20,8 @@ struct LiveCounts {
 
 std::ostream &operator<<(std::ostream &out, const LiveCounts &counts);
 
-// Derive test fixtures from this to check that nothing leaks.
+// Derive test fixtures from this to check that nothing leaks (where the host
+// counts live objects).
 class LeakCheckedTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -35,7 +36,8 @@ private:
 // run, `verify(failedAt)` is called (it should check the documented status
 // and that the caller's data is untouched) and the live counts must be back
 // to what they were before the run. Returns the number of allocations of the
-// undisturbed run.
+// undisturbed run. Without host controls (Windows) only the undisturbed run
+// is made, and 0 is returned.
 long ForEachAllocationFailure(const std::function<void()> &operation,
                               const std::function<void(long failedAt)> &verify);
 

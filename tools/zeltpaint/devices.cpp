@@ -3,7 +3,9 @@
 #include <memory>
 #include <vector>
 
+#ifndef _WIN32
 #include "zelt/host.h"
+#endif
 
 namespace zeltpaint {
 namespace {
@@ -28,14 +30,14 @@ public:
     }
 };
 
-// A memory DC over a top-down DIB section; 1 and 4-bit sections carry the
-// library's device colours, so reduced pixels land on them exactly.
+// A memory DC over a top-down DIB section; 1, 4 and 8-bit sections carry
+// the library's device colours, so reduced pixels land on them exactly.
 class MemoryDevice : public Device {
 public:
     MemoryDevice(int width, int height, int bits) {
         struct {
             BITMAPINFOHEADER header;
-            RGBQUAD colors[16];
+            RGBQUAD colors[256];
         } info{};
         info.header.biSize = sizeof(BITMAPINFOHEADER);
         info.header.biWidth = width;
@@ -43,7 +45,7 @@ public:
         info.header.biPlanes = 1;
         info.header.biBitCount = static_cast<WORD>(bits);
         info.header.biCompression = BI_RGB;
-        if (bits <= 4) {
+        if (bits <= 8) {
             HPALETTE colors = KrnCreateDevicePalette(bits);
             info.header.biClrUsed = static_cast<DWORD>(KrnGetPaletteColors(colors, 0, 1 << bits, info.colors));
             DeleteObject(colors);
@@ -123,6 +125,34 @@ int FrameSelection(HDC dc, BitmapRecord *bitmap, const PaintRequest &request) {
     return Z_FrameBitmapRgn(dc, bitmap, &onDevice, 0);
 }
 
+#ifdef _WIN32
+// Windows has no screen to configure: the screen is the user's, and memory
+// DCs report its depth, so the library paints every device as the screen
+// and GDI maps the colours onto the device's. The 8-bit device is a DIB
+// section too, for the screen is no palette device to paint on.
+constexpr bool kPaletteScreen = false;
+bool ConfigureScreen(int, int, int) { return true; }
+
+// The device's bitmap as 32-bit top-down pixels: 0x00RRGGBB in memory.
+bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const auto bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
+    return GdiFlush() && GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rgb, &info, DIB_RGB_COLORS) == height;
+}
+#else
+// Memory DCs report the screen's depth, so the screen always takes the
+// device's depth for the library's device analysis to see it.
+constexpr bool kPaletteScreen = true;
+bool ConfigureScreen(int width, int height, int bits) { return ZeltHostConfigureScreen(width, height, bits); }
+bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) { return ZeltHostReadPixels(dc, 0, 0, width, height, rgb); }
+#endif
+
 }  // namespace
 
 const char *DeviceName(int deviceBits) {
@@ -138,15 +168,13 @@ const char *DeviceName(int deviceBits) {
 }
 
 int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &shown, std::string &error) {
-    // Memory DCs report the screen's depth, so the screen always takes the
-    // device's depth for the library's device analysis to see it.
-    if (!ZeltHostConfigureScreen(request.width, request.height, request.deviceBits)) {
+    if (!ConfigureScreen(request.width, request.height, request.deviceBits)) {
         error = "cannot set up a " + std::to_string(request.width) + " x " + std::to_string(request.height) +
                 " screen at " + std::to_string(request.deviceBits) + " bits";
         return STATUS_BAD_PARAMETER;
     }
     std::unique_ptr<Device> device;
-    if (request.deviceBits == 8)
+    if (request.deviceBits == 8 && kPaletteScreen)
         device = std::make_unique<ScreenDevice>();
     else
         device = std::make_unique<MemoryDevice>(request.width, request.height, request.deviceBits);
@@ -175,7 +203,7 @@ int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &sh
     }
     shown = Picture(request.width, request.height, 0);
     std::vector<DWORD> rgb(shown.pixels.size());
-    if (!ZeltHostReadPixels(device->dc(), 0, 0, request.width, request.height, rgb.data())) {
+    if (!ReadPixels(device->dc(), request.width, request.height, rgb.data())) {
         error = "cannot read the device's pixels";
         return STATUS_BAD_PARAMETER;
     }

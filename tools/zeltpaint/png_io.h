@@ -1,6 +1,6 @@
-// Reading and writing images for zeltpaint: PNG through libpng (16-bit
-// gray kept deep, everything else as 24 bits), BMP through the kernel's DIB
-// reader, and pictures written as 8-bit RGB PNG.
+// Reading and writing image files for zeltpaint: PNG through the tool's own
+// codec (16-bit gray kept deep, everything else as 24 bits), BMP through the
+// kernel's DIB reader, and pictures written as 8-bit RGB PNG.
 #pragma once
 
 #include <string>

@@ -1,13 +1,18 @@
 // Checks of the zeltpaint tool as a person uses it: runs the built program
 // on generated images and reads back the PNG files it writes.
 // usage: zeltpaint_check ZELTPAINT CHECK WORKDIR
+#ifdef _WIN32
+#include "png_codec.h"
+#else
 #include <png.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -37,17 +42,25 @@ struct Run {
 };
 
 std::string ReadText(const std::string &path) {
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
+// The redirections come first: cmd.exe, which runs the command on Windows,
+// drops the quotes around a command line that starts with one. It quotes
+// with double quotes where sh takes single ones.
 Run RunTool(const std::string &arguments) {
-    const std::string command = "'" + gTool + "' " + arguments + " >'" + gDir + "/out.txt' 2>'" + gDir + "/err.txt'";
+    std::string command = ">'" + gDir + "/out.txt' 2>'" + gDir + "/err.txt' '" + gTool + "' " + arguments;
+#ifdef _WIN32
+    for (char &c : command) c = c == '\'' ? '"' : c;
+    const int exitCode = std::system(command.c_str());
+#else
     const int raw = std::system(command.c_str());
-    Run run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(gDir + "/out.txt"), ReadText(gDir + "/err.txt")};
-    return run;
+    const int exitCode = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+    return Run{exitCode, ReadText(gDir + "/out.txt"), ReadText(gDir + "/err.txt")};
 }
 
 using Rgb = std::uint32_t;  // 0xRRGGBB
@@ -59,6 +72,30 @@ struct Image {
     Rgb At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+#ifdef _WIN32
+// Windows builds have no libpng: the tool's own codec reads and writes there.
+bool ReadPng(const std::string &path, Image &image) {
+    const std::string file = ReadText(path);
+    zeltpaint::DecodedPng png;
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(file.data());
+    if (zeltpaint::DecodePng({bytes, file.size()}, png) != zeltpaint::PngStatus::kOk || png.deepGray) return false;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    for (size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = (Rgb{png.pixels[3 * i + 2]} << 16) | (Rgb{png.pixels[3 * i + 1]} << 8) | png.pixels[3 * i];
+    return true;
+}
+
+void WriteGray16Png(const std::string &path, const std::vector<std::uint16_t> &samples) {
+    std::vector<std::uint8_t> bigEndian, file;
+    for (std::uint16_t sample : samples) bigEndian.insert(bigEndian.end(), {std::uint8_t(sample >> 8), std::uint8_t(sample)});
+    CHECK(zeltpaint::EncodePng(bigEndian, static_cast<std::uint32_t>(samples.size()), 1, zeltpaint::PngFormat::kGray16,
+                               file),
+          "cannot encode " << path);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(file.data()), file.size());
+}
+#else
 bool ReadPng(const std::string &path, Image &image) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
@@ -73,6 +110,17 @@ bool ReadPng(const std::string &path, Image &image) {
         image.pixels[i] = (Rgb{bytes[3 * i]} << 16) | (Rgb{bytes[3 * i + 1]} << 8) | bytes[3 * i + 2];
     return true;
 }
+
+// A 16-bit gray PNG with the given samples in one row.
+void WriteGray16Png(const std::string &path, const std::vector<std::uint16_t> &samples) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(samples.size());
+    png.height = 1;
+    png.format = PNG_FORMAT_LINEAR_Y;
+    png_image_write_to_file(&png, path.c_str(), 0, samples.data(), 0, nullptr);
+}
+#endif
 
 // A 24-bit bottom-up BMP of width x height pixels coloured by `color`.
 void WriteBmp(const std::string &path, int width, int height, const std::function<Rgb(int, int)> &color) {
@@ -107,16 +155,6 @@ void WriteBmp(const std::string &path, int width, int height, const std::functio
         for (int pad = width * 3; pad < stride; ++pad) put(0, 1);
     }
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(file.data()), file.size());
-}
-
-// A 16-bit gray PNG with the given samples in one row.
-void WriteGray16Png(const std::string &path, const std::vector<std::uint16_t> &samples) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(samples.size());
-    png.height = 1;
-    png.format = PNG_FORMAT_LINEAR_Y;
-    png_image_write_to_file(&png, path.c_str(), 0, samples.data(), 0, nullptr);
 }
 
 std::string Hex(Rgb c) {
@@ -343,6 +381,120 @@ void CheckWindowLevel() {
     for (int x = 3; x < 6; ++x) CHECK(windowed.At(x, 0) == kWhite, x << " shows as " << Hex(windowed.At(x, 0)));
 }
 
+#ifndef _WIN32
+// A PNG of any standard form written by libpng from samples given a pixel at
+// a time, `channels` each; small IDAT chunks, so the image data spans many.
+bool WritePngForm(const std::string &path, int width, int height, int depth, int colorType, bool interlaced,
+                  const std::vector<unsigned> &samples, const std::vector<png_color> &palette) {
+    const int channels = static_cast<int>(samples.size() / (static_cast<size_t>(width) * height));
+    std::vector<std::vector<png_byte>> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        unsigned bits = 0, count = 0;  // packs samples below 8 bits from the high bits down
+        for (int k = 0; k < width * channels; ++k) {
+            const unsigned value = samples[static_cast<size_t>(y) * width * channels + k];
+            if (depth == 16) {
+                rows[y].insert(rows[y].end(), {png_byte(value >> 8), png_byte(value)});
+                continue;
+            }
+            bits = bits << depth | value;
+            count += depth;
+            if (count >= 8) rows[y].push_back(png_byte(bits >> (count -= 8)));
+        }
+        if (count > 0) rows[y].push_back(png_byte(bits << (8 - count)));
+    }
+    std::vector<png_bytep> pointers;
+    for (auto &row : rows) pointers.push_back(row.data());
+    const std::vector<png_byte> opacity(palette.size(), 0x40);  // ignored by the tool
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    png_structp png = file ? png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr) : nullptr;
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    const bool written = info && !setjmp(png_jmpbuf(png));
+    if (written) {
+        png_init_io(png, file);
+        png_set_compression_buffer_size(png, 64);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth, colorType,
+                     interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        if (!palette.empty()) {
+            png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+            png_set_tRNS(png, info, opacity.data(), static_cast<int>(opacity.size()), nullptr);
+        }
+        png_write_info(png, info);
+        png_set_interlace_handling(png);
+        png_write_image(png, pointers.data());
+        png_write_end(png, nullptr);
+    }
+    png_destroy_write_struct(&png, &info);
+    if (file) std::fclose(file);
+    return written;
+}
+
+// Every standard PNG form, plain and interlaced, read by the tool: palettes
+// expanded (tRNS ignored), gray widened, alpha dropped, 16-bit channels cut
+// to their high bytes. Then damaged and oversized files are refused.
+void CheckFormats() {
+    const struct {
+        int colorType, depth, channels;
+    } forms[] = {{PNG_COLOR_TYPE_GRAY, 1, 1},       {PNG_COLOR_TYPE_GRAY, 2, 1},       {PNG_COLOR_TYPE_GRAY, 4, 1},
+                 {PNG_COLOR_TYPE_GRAY, 8, 1},       {PNG_COLOR_TYPE_GRAY_ALPHA, 8, 2}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16, 2},
+                 {PNG_COLOR_TYPE_RGB, 8, 3},        {PNG_COLOR_TYPE_RGB, 16, 3},       {PNG_COLOR_TYPE_RGBA, 8, 4},
+                 {PNG_COLOR_TYPE_RGBA, 16, 4},      {PNG_COLOR_TYPE_PALETTE, 1, 1},    {PNG_COLOR_TYPE_PALETTE, 2, 1},
+                 {PNG_COLOR_TYPE_PALETTE, 4, 1},    {PNG_COLOR_TYPE_PALETTE, 8, 1}};
+    const struct {
+        int width, height;
+        bool interlaced;
+    } layouts[] = {{13, 11, false}, {13, 11, true}, {1, 3, true}};
+    std::minstd_rand random(7);
+    for (const auto &form : forms) {
+        for (const auto [width, height, interlaced] : layouts) {
+            const int channels = form.channels;
+            const unsigned top = (1u << form.depth) - 1;
+            std::vector<png_color> palette;
+            for (unsigned i = 0; form.colorType == PNG_COLOR_TYPE_PALETTE && i <= top; ++i)
+                palette.push_back({png_byte(random()), png_byte(random()), png_byte(random())});
+            std::vector<unsigned> samples(static_cast<size_t>(width) * height * channels);
+            for (unsigned &sample : samples) sample = static_cast<unsigned>(random()) & top;
+            const std::string label = "type " + std::to_string(form.colorType) + ", " + std::to_string(form.depth) +
+                                      " bits, " + std::to_string(width) + " x " + std::to_string(height) +
+                                      (interlaced ? ", interlaced" : "");
+            if (!WritePngForm(gDir + "/form.png", width, height, form.depth, form.colorType, interlaced, samples, palette)) {
+                CHECK(false, label << ": libpng cannot write it");
+                continue;
+            }
+            Image shown;
+            if (!PaintTo("--device 32 '" + gDir + "/form.png'", gDir + "/shown.png", shown)) continue;
+            CHECK(shown.width == width && shown.height == height, label << ": " << shown.width << " x " << shown.height);
+            if (shown.width != width || shown.height != height) continue;
+            auto to8 = [&](unsigned v) { return form.depth == 16 ? v >> 8 : v * 255 / top; };
+            for (size_t i = 0; i < shown.pixels.size(); ++i) {
+                const unsigned *s = &samples[i * channels];
+                const Rgb want = form.colorType == PNG_COLOR_TYPE_PALETTE
+                                     ? Rgb{palette[s[0]].red} << 16 | Rgb{palette[s[0]].green} << 8 | palette[s[0]].blue
+                                 : channels < 3 ? to8(s[0]) * 0x010101u
+                                                : to8(s[0]) << 16 | to8(s[1]) << 8 | to8(s[2]);
+                CHECK(shown.pixels[i] == want, label << ": pixel " << i << " is " << Hex(shown.pixels[i]) << ", want " << Hex(want));
+            }
+        }
+    }
+    // The last file damaged: a flipped image data byte, a cut, and a side too long.
+    const std::string good = ReadText(gDir + "/form.png");
+    std::string flipped = good;
+    flipped[good.find("IDAT") + 6] ^= 0x10;
+    const struct {
+        std::string bytes;
+        const char *message;
+    } damaged[] = {{flipped, "not a readable PNG file"}, {good.substr(0, good.size() - 20), "not a readable PNG file"}};
+    for (const auto &d : damaged) {
+        std::ofstream(gDir + "/damaged.png", std::ios::binary) << d.bytes;
+        const Run run = RunTool("'" + gDir + "/damaged.png' -o '" + gDir + "/never.png'");
+        CHECK(run.exitCode == 2 && run.err.find(d.message) != std::string::npos, run.exitCode << ": " << run.err);
+    }
+    WritePngForm(gDir + "/wide.png", 65536, 1, 1, PNG_COLOR_TYPE_GRAY, false, std::vector<unsigned>(65536), {});
+    const Run wide = RunTool("'" + gDir + "/wide.png' -o '" + gDir + "/never.png'");
+    CHECK(wide.exitCode == 2 && wide.err.find("image size out of range") != std::string::npos, wide.err);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -352,11 +504,14 @@ int main(int argc, char **argv) {
     }
     gTool = argv[1];
     gDir = argv[3];
-    mkdir(gDir.c_str(), 0755);
+    std::filesystem::create_directories(gDir);
     const std::map<std::string, void (*)()> checks = {
         {"sheet", CheckSheet},           {"help", CheckHelp},       {"bad-option", CheckBadOption},
         {"missing-file", CheckMissingFile}, {"depths", CheckDepths}, {"source", CheckSource},
         {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel}, {"select", CheckSelect},
+#ifndef _WIN32
+        {"formats", CheckFormats},
+#endif
     };
     const auto check = checks.find(argv[2]);
     if (check == checks.end()) {

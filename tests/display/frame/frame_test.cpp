@@ -10,9 +10,9 @@
 #include "frame/display_settings.h"
 #include "frame/frame_brushes.h"
 #include "frame/library_state.h"
+#include "support/host_controls.h"
 #include "support/leak_guard.h"
 #include "zelt/display.h"
-#include "zelt/host.h"
 
 namespace zelt::test {
 namespace {
@@ -69,6 +69,7 @@ TEST(DisplayMode, DefaultsMaskArithmeticAndThreads) {
 class Lifecycle : public LeakCheckedTest {};
 
 TEST_F(Lifecycle, LoadedStateAndThreadRecords) {
+    ZELT_REQUIRE_HOST_CONTROLS("counting the global blocks of thread records");
     const LibraryState &library = Library();
     EXPECT_GE(library.AttachCount, 1);
     EXPECT_NE(library.SettingsSlot, kInvalidSettingsSlot);
@@ -108,6 +109,7 @@ TEST_F(Lifecycle, LoadedStateAndThreadRecords) {
 }
 
 TEST_F(Lifecycle, AttachAndDetachCountSlotsAndBrushes) {
+    ZELT_REQUIRE_HOST_CONTROLS("counting the frame brushes");
     LibraryState &library = Library();
     const long count = library.AttachCount, gdi = ZeltHostLiveGdiObjects();
     const HBRUSH brush = FrameBrush(0);
@@ -145,6 +147,7 @@ TEST_F(Lifecycle, AttachAndDetachCountSlotsAndBrushes) {
 }
 
 TEST_F(Lifecycle, BrushCreationIsAllOrNothing) {
+    ZELT_REQUIRE_HOST_CONTROLS("failing each frame brush");
     DeleteFrameBrushes();
     int status = 0;
     const long made = ForEachAllocationFailure(

@@ -70,6 +70,7 @@ TEST_F(PaintFront, DeviceAnalysisTable) {
         SCOPED_TRACE(::testing::Message() << "mode 0x" << std::hex << c.displayMode << std::dec << ", " << c.bits
                                           << "-bit image, " << c.screenBits << "-bit screen");
         ScreenScope screen(c.screenBits);
+        if (!screen.held()) continue;
         ModeScope mode(c.displayMode);
         ScopedBitmap bitmap;
         const bool deepGray = (c.bits == 12 || c.bits == 16) && c.palette == 'g';
@@ -104,6 +105,7 @@ TEST_F(PaintFront, PaintPaletteTable) {
     for (const auto &[screenBits, displayMode, bits, order, intensity, want] : cases) {
         SCOPED_TRACE(::testing::Message() << bits << " bits on " << screenBits << ", mode " << displayMode);
         ScreenScope screen(screenBits);
+        if (!screen.held()) continue;
         ModeScope mode(displayMode);
         std::vector<RGBQUAD> colours(bits <= 8 ? std::size_t{1} << bits : 0);
         for (std::size_t i = 0; i < colours.size(); ++i) colours[i] = RGBQUAD{BYTE(3 * i), BYTE(100 + i / 4), BYTE(255 - i), 0};
@@ -264,7 +266,7 @@ TEST_F(PaintFront, WindowLevelRangesAndTable) {
             EXPECT_FALSE(hadTable);
             EXPECT_EQ(bitmap->MaxValue, 15);
         });
-    EXPECT_EQ(allocations, 1);
+    EXPECT_EQ(allocations, kHostControls ? 1 : 0);
     ASSERT_EQ(Z_WindowLevel(bitmap.get(), 0, 0, nullptr, 0, 0), STATUS_OK);
 }
 

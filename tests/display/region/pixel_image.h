@@ -50,12 +50,12 @@ struct PixelImage {
 
     PixelImage(const PixelLayout &layout, LONG width, LONG height, uint32_t seed, int poolSize = 4) {
         std::mt19937 rng(seed);
-        auto near = [&](int v) { return BYTE(std::clamp(v + int(rng() % 41) - 20, 0, 255)); };
+        auto closeTo = [&](int v) { return BYTE(std::clamp(v + int(rng() % 41) - 20, 0, 255)); };
         const int bits = layout.bits;
         if (bits <= 8) {
             palette.resize(size_t(1) << bits);
             const int b = int(rng() & 0xFF), g = int(rng() & 0xFF), r = int(rng() & 0xFF);
-            for (RGBQUAD &c : palette) c = RGBQUAD{near(b), near(g), near(r), 0};
+            for (RGBQUAD &c : palette) c = RGBQUAD{closeTo(b), closeTo(g), closeTo(r), 0};
             if (palette.size() > 3) palette[3] = palette[1];
         }
         EXPECT_EQ(KrnCreateBitmap(&bitmap, KRN_MEMORY_CONVENTIONAL, width, height, bits, layout.order,
@@ -64,7 +64,7 @@ struct PixelImage {
         if (layout.highBit != 0) bitmap.LowBit = layout.lowBit, bitmap.HighBit = layout.highBit;
         if (layout.levelCount > 0) {
             auto *levels = static_cast<RGBQUAD *>(KrnAllocMem(DWORD(layout.levelCount) * sizeof(RGBQUAD)));
-            for (int i = 0; i < layout.levelCount; ++i) levels[i] = RGBQUAD{near(128), near(100), near(160), 0};
+            for (int i = 0; i < layout.levelCount; ++i) levels[i] = RGBQUAD{closeTo(128), closeTo(100), closeTo(160), 0};
             bitmap.LevelLut = levels;  // the bitmap frees it
             bitmap.LevelLutLength = DWORD(layout.levelCount);
             bitmap.Flags |= BITMAP_LEVEL_PROCESSING;
@@ -74,7 +74,7 @@ struct PixelImage {
         for (int k = 0; k < (bits <= 8 ? std::min(poolSize, 1 << bits) : poolSize); ++k) {
             const int shift = 8 * int(rng() % uint32_t((bits + 7) / 8));
             const uint64_t first = k == 0 ? (uint64_t(rng()) << 32 | rng()) & valueMask : pool[0];
-            const uint64_t nudged = (first & ~(uint64_t{0xFF} << shift)) | uint64_t(near(int(first >> shift & 0xFF)))
+            const uint64_t nudged = (first & ~(uint64_t{0xFF} << shift)) | uint64_t(closeTo(int(first >> shift & 0xFF)))
                                                                                << shift;
             pool.push_back(bits <= 8 ? uint64_t(k) : k == 0 ? first : nudged & valueMask);
         }
@@ -100,7 +100,7 @@ struct PixelImage {
 // within `tolerance` of the seed pixel's, by breadth-first search.
 inline PixelMask FloodModel(BitmapRecord &bitmap, LONG seedX, LONG seedY, int tolerance) {
     const COLORREF seed = KrnGetPixelColor(&bitmap, seedY, seedX);
-    auto near = [&](COLORREF c) {
+    auto closeTo = [&](COLORREF c) {
         return std::abs(int(GetRValue(c)) - int(GetRValue(seed))) <= tolerance &&
                std::abs(int(GetGValue(c)) - int(GetGValue(seed))) <= tolerance &&
                std::abs(int(GetBValue(c)) - int(GetBValue(seed))) <= tolerance;
@@ -112,7 +112,7 @@ inline PixelMask FloodModel(BitmapRecord &bitmap, LONG seedX, LONG seedY, int to
         const POINT p = queue.front();
         queue.pop_front();
         for (const POINT n : {POINT{p.x - 1, p.y}, POINT{p.x + 1, p.y}, POINT{p.x, p.y - 1}, POINT{p.x, p.y + 1}}) {
-            if (!selected.Inside(n.x, n.y) || selected.Get(n.x, n.y) || !near(KrnGetPixelColor(&bitmap, n.y, n.x)))
+            if (!selected.Inside(n.x, n.y) || selected.Get(n.x, n.y) || !closeTo(KrnGetPixelColor(&bitmap, n.y, n.x)))
                 continue;
             selected.Set(n.x, n.y);
             queue.push_back(n);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/host_controls.h"
 #include "region_model.h"
-#include "zelt/host.h"
 
 namespace zelt::test {
 namespace {
@@ -146,6 +146,7 @@ TEST_F(RegionQueries, DisplayMappingsMatchTheModel) {
 // without a transform the key is the bitmap's view at scale 1. Callers get
 // their own copies; a bitmap without a region gives a fresh rectangle.
 TEST_F(RegionQueries, CachedHandleIsKeptMovedOrRebuilt) {
+    ZELT_REQUIRE_HOST_CONTROLS("counting the allocations of each handle request");
     const PixelMask mask = RandomShape(5, 48, 36, 4);
     RegionBitmap bitmap(mask, 2);
     const RegionXForm first{0, 3, 2, 1, 2, 4, 5}, moved{0, 3, 2, 1, 2, -30, 12}, zoomed{0, 2, 1, 2, 1, -30, 12};
@@ -180,6 +181,7 @@ TEST_F(RegionQueries, CachedHandleIsKeptMovedOrRebuilt) {
 // one of another scale: NO_MEMORY, no handle, nothing leaked, and the cache
 // as it was or wholly refreshed (when only the caller's copy failed).
 TEST_F(RegionQueries, HandleRequestsSurviveAllocationFailures) {
+    ZELT_REQUIRE_HOST_CONTROLS("failing each allocation of a handle request");
     const PixelMask mask = RandomShape(13, 16, 9, 3);
     const RegionXForm before{0, 1, 2, 1, 2, 0, 0}, wanted{4, 2, 1, 3, 2, 5, 5};
     for (const bool warm : {false, true}) {
