@@ -9,7 +9,9 @@ function(zelt_add_windows_probe target source)
 endfunction()
 
 # The runner's words (Wine and its prefix when cross-built), handed to the
-# checker, which runs the programs through them.
+# checker, which runs the programs through them. The checker itself is
+# started by path: ctest would run the imported interpreter target through
+# the runner as well.
 set(_runner)
 foreach(_word IN LISTS CMAKE_CROSSCOMPILING_EMULATOR)
   list(APPEND _runner --runner ${_word})
@@ -24,7 +26,7 @@ foreach(_pair p_muldiv=muldiv p_objects=objects p_stretchdib=stretchdibits p_str
   list(GET _pair 1 _vector)
   zelt_add_windows_probe(probe_raster_${_probe} ${ZELT_PROBES}/raster/${_probe}.c)
   add_test(NAME probe.raster.${_probe}
-           COMMAND Python3::Interpreter ${_check} ${_runner} exact ${ZELT_VECTORS}/raster/${_vector}.json
+           COMMAND ${Python3_EXECUTABLE} ${_check} ${_runner} exact ${ZELT_VECTORS}/raster/${_vector}.json
                    $<TARGET_FILE:probe_raster_${_probe}>)
   list(APPEND _tests probe.raster.${_probe})
 endforeach()
@@ -44,7 +46,7 @@ foreach(_family combine ops draw)
 endforeach()
 list(POP_FRONT _runs)
 add_test(NAME probe.regions
-         COMMAND Python3::Interpreter ${_check} ${_runner} files ${ZELT_VECTORS}/regions "*.json"
+         COMMAND ${Python3_EXECUTABLE} ${_check} ${_runner} files ${ZELT_VECTORS}/regions "*.json"
                  --finish ${ZELT_PROBES}/regions/finish_vectors.py ${_runs})
 list(APPEND _tests probe.regions)
 
@@ -57,7 +59,7 @@ foreach(_pair wmf=wmf emf=emf kernel=kernel clip=clipboard user=user)
 endforeach()
 foreach(_probe wmf emf)
   add_test(NAME probe.meta_user.${_probe}
-           COMMAND Python3::Interpreter ${_check} ${_runner} files ${ZELT_VECTORS}/meta_user "${_probe}_*"
+           COMMAND ${Python3_EXECUTABLE} ${_check} ${_runner} files ${ZELT_VECTORS}/meta_user "${_probe}_*"
                    $<TARGET_FILE:probe_${_probe}>)
   list(APPEND _tests probe.meta_user.${_probe})
 endforeach()
@@ -66,7 +68,7 @@ endforeach()
 # page bookkeeping for it. An address space of 8 GiB makes it fail as it did.
 # The measured length of a Sleep(50) is the machine's.
 add_test(NAME probe.meta_user.kernel
-         COMMAND Python3::Interpreter ${_check} ${_runner} --address-space 8192 files ${ZELT_VECTORS}/meta_user "kernel_*"
+         COMMAND ${Python3_EXECUTABLE} ${_check} ${_runner} --address-space 8192 files ${ZELT_VECTORS}/meta_user "kernel_*"
                  --ignore kernel_misc.json:GetTickCount.elapsed_over_Sleep_50 $<TARGET_FILE:probe_kernel>)
 list(APPEND _tests probe.meta_user.kernel)
 # Everything above ran without a display, as recorded.
@@ -85,7 +87,7 @@ foreach(_pair clip=clipboard user=user)
     continue()
   endif()
   add_test(NAME probe.meta_user.${_probe}
-           COMMAND Python3::Interpreter ${_check}
+           COMMAND ${Python3_EXECUTABLE} ${_check}
                    --runner sh --runner ${CMAKE_CURRENT_SOURCE_DIR}/wine-x11.sh
                    --runner ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh --runner ${CMAKE_BINARY_DIR}/wine-prefix-x11
                    files ${ZELT_VECTORS}/meta_user "${_prefix}_*" $<TARGET_FILE:probe_${_probe}>)
