@@ -12,7 +12,7 @@ void DiffuseConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, in
                       int /*phaseY*/, int *errors, const RGBQUAD *palette) {
     if (xEnd <= xStart) return;
     const int count = xEnd - xStart;
-    const BYTE *lut = bitmap->PaintLut;
+    const BYTE *lut = PaintLevels(bitmap);
     // The palette choice follows the thread's mode at every call.
     const bool cube = DeviceBits == 8 && (CurrentDisplayMode() & DISP_FIXED_PALETTE) != 0;
     paint_pixels::VisitSourceReader<SrcBits>(*bitmap, src, palette, [&](const auto &reader) {

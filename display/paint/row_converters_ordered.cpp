@@ -12,7 +12,7 @@ void DitherConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, int
                      int phaseY, int * /*errors*/, const RGBQUAD *palette) {
     if (xEnd <= xStart) return;
     const int count = xEnd - xStart;
-    const BYTE *lut = bitmap->PaintLut;
+    const BYTE *lut = PaintLevels(bitmap);
     // Matrix and palette follow the thread's mode at every call.
     const UINT mode = CurrentDisplayMode();
     paint_pixels::VisitSourceReader<SrcBits>(*bitmap, src, palette, [&](const auto &reader) {

@@ -12,6 +12,18 @@
 
 namespace paint_reduce {
 
+// The levels a reducing converter passes channels through: the bitmap's
+// paint table, or the identity for a record that has none (a described
+// record painting from the caller's buffers).
+inline const BYTE *PaintLevels(const BitmapRecord *bitmap) {
+    static constexpr std::array<BYTE, 256> kIdentity = [] {
+        std::array<BYTE, 256> levels{};
+        for (int i = 0; i < 256; ++i) levels[static_cast<std::size_t>(i)] = static_cast<BYTE>(i);
+        return levels;
+    }();
+    return bitmap->PaintLut != nullptr ? bitmap->PaintLut : kIdentity.data();
+}
+
 using paint_pixels::Rgb;
 
 inline int Clamp255(int v) { return std::clamp(v, 0, 255); }

@@ -1,6 +1,7 @@
 // Buffer painting against whole-bitmap painting, the kernel reduction
 // route, band sizes, and every paint entry under allocation failures.
 #include <array>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,18 +21,24 @@ class PaintPaths : public FrontTest {};
 
 // Bands of random heights from buffers (some last row first, counted
 // negative; 24-bit ones for a record without image) paint as one Z_PaintDC,
-// in every view and for upside-down destinations too.
+// in every view, for upside-down destinations and on every kind of screen.
 TEST_F(PaintPaths, BandsFromBuffersPaintLikeTheBitmap) {
     std::vector<RGBQUAD> colours(256);
     for (int i = 0; i < 256; ++i) colours[std::size_t(i)] = {BYTE(i), BYTE(255 - i), BYTE(i * 7), 0};
     HPALETTE palette = KrnCreatePaletteFromColors(colours.data(), 256);
+    std::optional<ScreenScope> screen;  // 100 cases per screen depth, reducing on the lower ones
     for (unsigned c = 0; c < 400; ++c) {
+        if (c % 100 == 0) screen.emplace(std::array{32, 16, 8, 1}[c / 100]);
+        if (!screen->held()) continue;
         std::mt19937 random(7000 + c);
         auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
         const int bits = std::array{1, 4, 8, 24, 16}[c % 5], width = pick(1, 30), height = pick(1, 25);
         const bool oneToOne = pick(0, 1), indexed = bits <= 8 && pick(0, 2) == 0;
         const int perspective = pick(0, 8);
-        ModeScope mode(DISP_DEVICE_REDUCE | (indexed ? DISP_INDEXED_PAINT : 0));
+        // Reducing screens: one band (error diffusion carries from row to
+        // row within one call only), diffused or dithered.
+        const bool reducing = c >= 200, diffused = reducing && pick(0, 1);
+        ModeScope mode(DISP_DEVICE_REDUCE | (indexed ? DISP_INDEXED_PAINT : 0) | (diffused ? 0 : DISP_CONVERTER_ALT));
         ScopedBitmap bitmap;
         MakeRandomBitmap(bitmap.get(), random, width, height, bits, perspective);
         BitmapRecord described{};
@@ -44,7 +51,7 @@ TEST_F(PaintPaths, BandsFromBuffersPaintLikeTheBitmap) {
         ASSERT_EQ(Z_PaintDC(whole.dc(), bitmap.get(), &q.source, &q.sourceClip, &q.destination, &q.destinationClip, SRCCOPY), 1);
         const std::size_t rowBytes = static_cast<std::size_t>(bitmap->BytesPerLine);
         for (int first = 0; first < height;) {
-            const int rows = pick(1, height - first);
+            const int rows = reducing ? height : pick(1, height - first);
             const bool lastFirst = pick(0, 3) == 0;
             std::vector<BYTE> band(rowBytes * static_cast<std::size_t>(rows));
             for (int r = 0; r < rows; ++r)
@@ -61,7 +68,7 @@ TEST_F(PaintPaths, BandsFromBuffersPaintLikeTheBitmap) {
         for (int y = 0; y < whole.height(); ++y)
             for (int x = 0; x < whole.width(); ++x)
                 ASSERT_EQ(banded.At(x, y), whole.At(x, y)) << "case " << c << " " << bits << " bits at " << x << ","
-                                                           << y << (indexed ? " indexed " : " ") << Describe(q);
+                                                           << y << (indexed ? " indexed " : " ") << (diffused ? "diffused " : "") << Describe(q);
     }
     DeleteObject(palette);
 }
