@@ -1,0 +1,24 @@
+#!/bin/sh
+# Runs a Windows program under Wine on a virtual X screen of the given depth,
+# so that the program's screen has that depth:
+#   on_screen.sh DEPTH PREFIX PROGRAM [ARGS...]
+set -eu
+depth=$1
+prefix=$2
+shift 2
+dir=$(mktemp -d)
+Xvfb -displayfd 1 -screen 0 "1024x768x$depth" -nolisten tcp >"$dir/display" 2>/dev/null &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
+tries=0
+until [ -s "$dir/display" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ] || ! kill -0 "$xvfb" 2>/dev/null; then
+        echo "on_screen.sh: no virtual screen of depth $depth" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+status=0
+DISPLAY=":$(cat "$dir/display")" "$(dirname "$0")/../../cmake/wine-run.sh" "$prefix" "$@" || status=$?
+exit "$status"
