@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev)
 PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev)
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest
-                  wine64)
+                  wine64 xvfb)
 
 install_missing() {
     local missing=()
