@@ -17,10 +17,10 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev)
+DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev)
 PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev)
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest
-                  wine64 xvfb)
+                  libz-mingw-w64-dev wine64 xvfb)
 
 install_missing() {
     local missing=()
@@ -86,6 +86,18 @@ case "${1:-}" in
         # they paint through the software platform.
         echo "zelt: running the tests of the 'windows-x64' preset under Wine"
         ctest --preset windows-x64 -j "$(nproc)"
+        # zeltpaint.exe writes what the Linux zeltpaint writes, byte for byte
+        # (the default build's when there is one, else the demo build's).
+        if [[ -f build/CMakeCache.txt ]]; then
+            cmake --build --preset default --target zeltpaint
+            linux_zeltpaint=build/bin/zeltpaint
+        else
+            install_missing "${DEMO_PACKAGES[@]}"
+            build demo
+            linux_zeltpaint=build-demo/bin/zeltpaint
+        fi
+        tests/windows/same_pictures.sh "$linux_zeltpaint" build-windows-x64/bin/zeltpaint.exe \
+            build-windows-x64/same-pictures build-windows-x64/wine-prefix
         ;;
     test)
         install_missing "${PACKAGES[@]}"

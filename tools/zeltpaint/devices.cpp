@@ -1,5 +1,7 @@
 #include "devices.h"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -126,14 +128,26 @@ int FrameSelection(HDC dc, BitmapRecord *bitmap, const PaintRequest &request) {
 }
 
 #ifdef _WIN32
-// Windows has no screen to configure: the screen is the user's, and memory
-// DCs report its depth, so the library paints every device as the screen
-// and GDI maps the colours onto the device's. The 8-bit device is a DIB
-// section too, for the screen is no palette device to paint on.
-constexpr bool kPaletteScreen = false;
-bool ConfigureScreen(int, int, int) { return true; }
-
-// The device's bitmap as 32-bit top-down pixels: 0x00RRGGBB in memory.
+// On Windows the screen stays as its user set it, and memory DCs report its
+// depth: a device is painted as on a machine of its depth only when the
+// screen has that depth (the library treats 16 bits and more alike, so the
+// 16-, 24- and 32-bit devices always are). Other devices are painted as the
+// library paints the screen, GDI mapping the colours onto the device's.
+int ScreenBits() {
+    HDC screen = GetDC(nullptr);
+    const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    ReleaseDC(nullptr, screen);
+    return bits;
+}
+bool PaletteScreen() { return ScreenBits() == 8; }
+bool ConfigureScreen(int, int, int bits) {
+    const int have = ScreenBits();
+    if (bits < 16 && have != bits)
+        std::fprintf(stderr, "zeltpaint: the screen has %d bits: the %d-bit device is painted as on this screen\n", have,
+                     bits);
+    return true;
+}
+// The device's pixels, copied into a 32-bit top-down section: 0x00RRGGBB.
 bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -142,13 +156,24 @@ bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const auto bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
-    return GdiFlush() && GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rgb, &info, DIB_RGB_COLORS) == height;
+    void *bits = nullptr;
+    HDC copyDc = CreateCompatibleDC(dc);
+    HBITMAP copy = copyDc ? CreateDIBSection(copyDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    bool read = false;
+    if (copy) {
+        HGDIOBJ old = SelectObject(copyDc, copy);
+        read = BitBlt(copyDc, 0, 0, width, height, dc, 0, 0, SRCCOPY) && GdiFlush();
+        if (read) std::memcpy(rgb, bits, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+        SelectObject(copyDc, old);
+        DeleteObject(copy);
+    }
+    if (copyDc) DeleteDC(copyDc);
+    return read;
 }
 #else
 // Memory DCs report the screen's depth, so the screen always takes the
 // device's depth for the library's device analysis to see it.
-constexpr bool kPaletteScreen = true;
+bool PaletteScreen() { return true; }
 bool ConfigureScreen(int width, int height, int bits) { return ZeltHostConfigureScreen(width, height, bits); }
 bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) { return ZeltHostReadPixels(dc, 0, 0, width, height, rgb); }
 #endif
@@ -174,7 +199,7 @@ int PaintOnDevice(BitmapRecord *bitmap, const PaintRequest &request, Picture &sh
         return STATUS_BAD_PARAMETER;
     }
     std::unique_ptr<Device> device;
-    if (request.deviceBits == 8 && kPaletteScreen)
+    if (request.deviceBits == 8 && PaletteScreen())
         device = std::make_unique<ScreenDevice>();
     else
         device = std::make_unique<MemoryDevice>(request.width, request.height, request.deviceBits);

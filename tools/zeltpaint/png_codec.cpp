@@ -34,6 +34,11 @@ void PutBe32(std::uint8_t *p, std::uint32_t value) {
 
 bool IsType(const std::uint8_t *type, const char *name) { return std::memcmp(type, name, 4) == 0; }
 
+// Chunk types are four ASCII letters; anything else is damage.
+bool IsChunkType(const std::uint8_t *type) {
+    return std::all_of(type, type + 4, [](std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 // The byte each filter predicts from the left (a), upper (b) and upper-left
 // (c) bytes; both directions share it.
 int Predictor(int filter, int a, int b, int c) {
@@ -108,6 +113,7 @@ PngStatus ReadChunks(std::span<const std::uint8_t> file, Parsed &png) {
         const std::uint32_t length = Be32(chunk);
         if (length > kMaxPngValue || length > file.size() - pos - 12) return PngStatus::kUnreadable;
         const std::uint8_t *type = chunk + 4;
+        if (!IsChunkType(type)) return PngStatus::kUnreadable;
         const std::span<const std::uint8_t> data(chunk + 8, length);
         pos += 12 + std::size_t{length};
 

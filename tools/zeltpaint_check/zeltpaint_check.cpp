@@ -10,12 +10,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <random>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,14 +48,13 @@ std::string ReadText(const std::string &path) {
     return text.str();
 }
 
-// The redirections come first: cmd.exe, which runs the command on Windows,
-// drops the quotes around a command line that starts with one. It quotes
-// with double quotes where sh takes single ones.
 Run RunTool(const std::string &arguments) {
-    std::string command = ">'" + gDir + "/out.txt' 2>'" + gDir + "/err.txt' '" + gTool + "' " + arguments;
+    std::string command = "'" + gTool + "' " + arguments + " >'" + gDir + "/out.txt' 2>'" + gDir + "/err.txt'";
 #ifdef _WIN32
+    // cmd.exe quotes with double quotes, and drops the first and the last
+    // quote of a command line that starts with one.
     for (char &c : command) c = c == '\'' ? '"' : c;
-    const int exitCode = std::system(command.c_str());
+    const int exitCode = std::system(('"' + command + '"').c_str());
 #else
     const int raw = std::system(command.c_str());
     const int exitCode = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -386,21 +385,11 @@ void CheckWindowLevel() {
 // a time, `channels` each; small IDAT chunks, so the image data spans many.
 bool WritePngForm(const std::string &path, int width, int height, int depth, int colorType, bool interlaced,
                   const std::vector<unsigned> &samples, const std::vector<png_color> &palette) {
-    const int channels = static_cast<int>(samples.size() / (static_cast<size_t>(width) * height));
+    const size_t rowSamples = samples.size() / height;
     std::vector<std::vector<png_byte>> rows(static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        unsigned bits = 0, count = 0;  // packs samples below 8 bits from the high bits down
-        for (int k = 0; k < width * channels; ++k) {
-            const unsigned value = samples[static_cast<size_t>(y) * width * channels + k];
-            if (depth == 16) {
-                rows[y].insert(rows[y].end(), {png_byte(value >> 8), png_byte(value)});
-                continue;
-            }
-            bits = bits << depth | value;
-            count += depth;
-            if (count >= 8) rows[y].push_back(png_byte(bits >> (count -= 8)));
-        }
-        if (count > 0) rows[y].push_back(png_byte(bits << (8 - count)));
+    for (size_t k = 0; k < samples.size(); ++k) {  // a byte a sample below 8 bits: libpng packs them
+        if (depth == 16) rows[k / rowSamples].push_back(png_byte(samples[k] >> 8));
+        rows[k / rowSamples].push_back(png_byte(samples[k]));
     }
     std::vector<png_bytep> pointers;
     for (auto &row : rows) pointers.push_back(row.data());
@@ -420,6 +409,7 @@ bool WritePngForm(const std::string &path, int width, int height, int depth, int
             png_set_tRNS(png, info, opacity.data(), static_cast<int>(opacity.size()), nullptr);
         }
         png_write_info(png, info);
+        png_set_packing(png);
         png_set_interlace_handling(png);
         png_write_image(png, pointers.data());
         png_write_end(png, nullptr);
