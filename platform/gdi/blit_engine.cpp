@@ -102,20 +102,11 @@ BlitStatus PatBltDevice(DcObject &destination, int x, int y, int w, int h, DWORD
 BlitStatus StretchDevice(DcObject &destination, const DcObject &sourceDc, const DeviceBlit &request) noexcept {
     DeviceBlit blit = request;
     const BYTE index = Rop3Index(blit.rop);
-    // A one-pixel destination takes one source pixel fewer.
+    // A one-pixel destination takes one source pixel fewer. Unlike
+    // StretchDIBits, equal negative extents stay as they are, whatever the
+    // ROP: both rectangles are walked from their start coordinate.
     if (blit.wDest == 1 && blit.wSrc > 1) --blit.wSrc;
     if (blit.hDest == 1 && blit.hSrc > 1) --blit.hSrc;
-    // Equal negative extents copy without mirroring, from the other end.
-    if (index != 0xCC) {
-        if (blit.wDest < 0 && blit.wDest == blit.wSrc) {
-            blit.xDest += blit.wDest, blit.xSrc += blit.wSrc;
-            blit.wDest = -blit.wDest, blit.wSrc = -blit.wSrc;
-        }
-        if (blit.hDest < 0 && blit.hDest == blit.hSrc) {
-            blit.yDest += blit.hDest, blit.ySrc += blit.hSrc;
-            blit.hDest = -blit.hDest, blit.hSrc = -blit.hSrc;
-        }
-    }
     if (blit.wDest == 0 || blit.hDest == 0 || blit.wSrc == 0 || blit.hSrc == 0) return BlitStatus::Done;
 
     const Surface &dst = destination.Target();

@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "gdi/bitmap.h"
-#include "gdi/brush.h"
+#include "gdi/brush_pattern.h"
 #include "gdi/dc.h"
 #include "gdi/dib_format.h"
 #include "gdi/dib_transfer.h"
@@ -45,45 +44,6 @@ bool SpanMisses(int p, int e, int limit) {
     return hi <= 0 || lo >= limit || lo >= hi;
 }
 
-// The DC's brush as destination raw values along a row, aligned to the
-// brush origin.
-class BrushRow {
-public:
-    BrushRow(const DcObject &dc, const Surface &destination) : dc_(dc), destination_(destination) {
-        const BrushObject *brush = dc.SelectedBrush();
-        if (brush != nullptr && brush->Pattern() != nullptr) {
-            pattern_ = &brush->Pattern()->GetSurface();
-            monochrome_ = brush->Pattern()->IsMonochromeDdb();
-            text_ = destination.RawOf(dc.State().textColor & 0xFFFFFF);
-            background_ = destination.RawOf(dc.State().bkColor & 0xFFFFFF);
-        } else {
-            solid_ = destination.RawOf(brush != nullptr ? brush->Logical().lbColor & 0xFFFFFF : 0xFFFFFF);
-        }
-    }
-
-    void Fill(int y, int x, int count, DWORD *out) const {
-        if (pattern_ == nullptr) {
-            std::fill(out, out + count, solid_);
-            return;
-        }
-        const POINT origin = dc_.State().brushOrg;
-        const int w = pattern_->width, h = pattern_->height;
-        const int py = ((y - origin.y) % h + h) % h;
-        for (int i = 0; i < count; ++i) {
-            const int px = ((x + i - origin.x) % w + w) % w;
-            const DWORD raw = pattern_->GetRaw(px, py);
-            out[i] = monochrome_ ? (raw ? background_ : text_) : destination_.RawOf(pattern_->ColorOf(raw));
-        }
-    }
-
-private:
-    const DcObject &dc_;
-    const Surface &destination_;
-    const Surface *pattern_ = nullptr;
-    bool monochrome_ = false;
-    DWORD solid_ = 0, text_ = 0, background_ = 0;
-};
-
 struct StretchCall {
     int xDest, yDest, destWidth, destHeight;
     int xSrc, sy, srcWidth, srcHeight;
@@ -104,11 +64,12 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
     const DWORD ropIndex = RopIndex(call.rop);
     const bool copy = ropIndex == kRopSrcCopy;
     // 1:1 copies without mirroring store converted rows straight through;
-    // they need neither the column map nor the row scratch.
-    const bool direct = copy && n == s && call.destWidth > 0 && call.srcWidth > 0;
+    // they need neither the column map nor the row scratch. Rows merged by
+    // a shrinking BLACKONWHITE or WHITEONBLACK take the general walk.
+    const bool direct = copy && n == s && call.destWidth > 0 && call.srcWidth > 0 && (ny >= sh || !merge);
 
     PixelConverter converter;
-    AxisMap xMap, yMap;
+    StretchAxis xMap, yMap;
     if (!converter.Init(source, destination) || (!direct && !xMap.Build(n, s, call.xSrc, stepX, merge, true)) ||
         !yMap.Build(ny, sh, call.sy, stepY, merge, false))
         return false;
@@ -119,7 +80,12 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
     DWORD *values = direct ? nullptr : sourceRaw + source.width;
     DWORD *pattern = direct ? nullptr : values + n;
     DWORD *touched = direct ? nullptr : pattern + n;  // 1 where a sample landed
-    const BrushRow brush(dc, destination);
+    // The brush as any other blit draws it (the 1-bpp solid colour rule,
+    // hatches, patterns); a null brush leaves the destination alone.
+    BrushPattern brush;
+    const bool usesPattern = RopUsesPattern(call.rop);
+    if (usesPattern && !brush.Realize(dc, dc.State().brush)) return false;
+    if (usesPattern && brush.IsNull()) return true;
 
     int destLeft, destRight, destTop, destBottom;
     SpanBounds(call.xDest, call.destWidth, destLeft, destRight);
@@ -179,8 +145,8 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
                     destination.ops->writeRawSpan(destRow, left + i, end - i, values + i);
                 } else {
                     const DWORD *patternValues = nullptr;
-                    if (RopUsesPattern(call.rop)) {
-                        brush.Fill(y, left + i, end - i, pattern);
+                    if (usesPattern) {
+                        brush.Span(left + i, y, end - i, pattern);
                         patternValues = pattern;
                     }
                     if (!ApplyRop3Span(destination, y, left + i, end - i, values + i, patternValues, call.rop)) {

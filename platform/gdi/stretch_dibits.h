@@ -1,5 +1,6 @@
-// The sample maps of StretchDIBits (and StretchBlt): which source positions
-// each destination position along one axis takes.
+// The sample maps of StretchDIBits: which source positions each destination
+// position along one axis takes. (StretchBlt walks with the blit engine's
+// AxisMap, blit_map.h.)
 #pragma once
 
 #include "base/allocator.h"
@@ -8,7 +9,7 @@ namespace zelt::platform {
 
 // One axis of a stretch. Destination step k covers source positions
 // first[k], first[k] + step, … (count[k] of them), in source coordinates.
-class AxisMap {
+class StretchAxis {
 public:
     // n = destination steps, s = source steps, both > 0; `sourceStart` and
     // `sourceStep` (+1 or -1) give the source position of step j; with

@@ -4,7 +4,7 @@
 
 namespace zelt::platform {
 
-bool AxisMap::Build(int n, int s, int sourceStart, int sourceStep, bool merge, bool keepLast) noexcept {
+bool StretchAxis::Build(int n, int s, int sourceStart, int sourceStep, bool merge, bool keepLast) noexcept {
     if (!storage_.Reset(std::size_t(n) * 2 * sizeof(int))) return false;
     first_ = reinterpret_cast<int *>(storage_.Data());
     count_ = first_ + n;

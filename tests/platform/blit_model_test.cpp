@@ -70,9 +70,9 @@ int Model(const BlitCase &c, const SurfaceModel &src, SurfaceModel &dst) {
     // for other ROPs or a 1:1 call from the origin).
     const bool fromOrigin = xs == 0 && ys == 0 && ws == wd && hs == hd;
     if (!dibits || !copy || fromOrigin) ws -= wd == 1 && ws > 1, hs -= hd == 1 && hs > 1;
-    // Other ROPs turn a doubly negative extent round.
-    if (!copy && wd < 0 && wd == ws) xd += wd, xs += ws, wd = -wd, ws = -ws;
-    if (!copy && hd < 0 && hd == hs) yd += hd, ys += hs, hd = -hd, hs = -hs;
+    // StretchDIBits with other ROPs turns a doubly negative extent round.
+    if (dibits && !copy && wd < 0 && wd == ws) xd += wd, xs += ws, wd = -wd, ws = -ws;
+    if (dibits && !copy && hd < 0 && hd == hs) yd += hd, ys += hs, hd = -hd, hs = -hs;
     if (dibits) {
         // ySrc counts rows up from the bottom edge, except for a top-down
         // DIB drawn 1:1 from its origin or with another ROP.

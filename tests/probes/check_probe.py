@@ -25,8 +25,9 @@ did on the reference implementation.
       the runs take place in one empty directory (--stdout keeps a run's
       output there as NAME); with --finish, SCRIPT DIR OUT turns what they
       left into vectors first. The files must be exactly the recorded files
-      of RECORDED_DIR whose names match PATTERN. KEY (members joined by dots)
-      names a JSON value that depends on the machine, not compared.
+      of RECORDED_DIR whose names match PATTERN (shell wildcards, several
+      joined by commas). KEY (members joined by dots) names a JSON value
+      that depends on the machine, not compared.
 
 On a difference it prints where the two first disagree.
 """
@@ -247,7 +248,8 @@ def check_files(argv):
             out = os.path.join(work, 'finished')
             subprocess.run([sys.executable, finish, work, out], stdout=subprocess.DEVNULL, check=True)
         got = sorted(f for f in os.listdir(out) if os.path.isfile(os.path.join(out, f)))
-        want = sorted(f for f in os.listdir(recorded_dir) if fnmatch.fnmatch(f, pattern))
+        want = sorted(f for f in os.listdir(recorded_dir)
+                      if any(fnmatch.fnmatch(f, p) for p in pattern.split(',')))
         problems = ['%s: %s' % (f, 'not written' if f in want else 'not in the recording')
                     for f in sorted(set(got) ^ set(want))] or ([] if want else ['no recorded file matches'])
         for name in sorted(set(got) & set(want)):
@@ -267,15 +269,14 @@ def check_files(argv):
     for name, keys in sorted(ignore.items()):
         print('not compared (depends on the machine): %s' % ', '.join('%s:%s' % (name, k) for k in keys))
     if problems:
-        print('%d differences from the %d files recorded in %s; first: %s'
-              % (len(problems), len(want), recorded_dir, problems[0]))
+        print('differs from the %d files recorded in %s:\n  %s' % (len(want), recorded_dir, '\n  '.join(problems)))
         return 1
     print('%d files agree with %s' % (len(want), recorded_dir))
     return 0
 
 
 def main(argv):
-    global RUNNER, ADDRESS_SPACE
+    global ADDRESS_SPACE
     while argv[1] in ('--runner', '--address-space'):
         if argv[1] == '--runner':
             RUNNER.append(argv[2])
