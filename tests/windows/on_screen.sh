@@ -19,6 +19,16 @@ until [ -s "$dir/display" ]; do
     fi
     sleep 0.1
 done
+wine_run="$(dirname "$0")/../../cmake/wine-run.sh"
+# On a palette screen Wine shares the X server's colour map with its other
+# clients, which keeps part of a realised palette out of the system palette;
+# with a map of its own every free entry is there, as on Windows.
+if [ "$depth" -le 8 ] && [ ! -f "$prefix/.private-colour-map" ]; then
+    "$wine_run" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v PrivateColorMap /t REG_SZ /d Y /f >/dev/null 2>&1
+    # The prefix's first start finishes in the background: wait for it.
+    WINEPREFIX=$prefix "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -w
+    touch "$prefix/.private-colour-map"
+fi
 status=0
-DISPLAY=":$(cat "$dir/display")" "$(dirname "$0")/../../cmake/wine-run.sh" "$prefix" "$@" || status=$?
+DISPLAY=":$(cat "$dir/display")" "$wine_run" "$prefix" "$@" || status=$?
 exit "$status"
