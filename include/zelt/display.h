@@ -235,6 +235,22 @@ ZAPI int ZELT_API Z_FrameBitmapRgn(HDC hdc, BitmapRecord *bitmap, const RegionXF
    the device. */
 ZAPI int ZELT_API Z_ColorBitmapRgn(HDC hdc, BitmapRecord *bitmap, const RegionXForm *xform, COLORREF color);
 
+/* ---- device-dependent bitmaps and screen capture ---------------------------------- */
+/* The record painted into a new bitmap compatible with hdc (NULL: the
+   screen), at its displayed size; a 1-bit gray record gives a monochrome
+   bitmap. NULL when the record has no image or GDI has no bitmap. */
+ZAPI HBITMAP ZELT_API Z_ConvertToDDB(HDC hdc, BitmapRecord *bitmap);
+/* Z_ConvertToDDB, then, on success only, the record is freed. */
+ZAPI HBITMAP ZELT_API Z_ChangeToDDB(HDC hdc, BitmapRecord *bitmap);
+/* A new record from hBitmap (compatible with hdc), its colours read through
+   hPalette when given. The handles stay the caller's. */
+ZAPI int ZELT_API Z_ConvertFromDDB(HDC hdc, BitmapRecord *bitmap, HBITMAP hBitmap, HPALETTE hPalette);
+/* Z_ConvertFromDDB, then, on success only, hBitmap and hPalette are deleted. */
+ZAPI int ZELT_API Z_ChangeFromDDB(HDC hdc, BitmapRecord *bitmap, HBITMAP hBitmap, HPALETTE hPalette);
+/* A new record holding *rect of hdc (a rectangle given bottom-up takes
+   |bottom - top| rows from rect->top). */
+ZAPI int ZELT_API Z_ScreenCaptureBitmap(HDC hdc, BitmapRecord *bitmap, const RECT *rect);
+
 #ifdef __cplusplus
 }
 #endif

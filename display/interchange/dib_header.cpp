@@ -1,0 +1,66 @@
+#include "interchange/dib_header.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kCoreHeaderSize = sizeof(BITMAPCOREHEADER);
+
+DWORD HeaderSize(const void *header) {
+    DWORD size;
+    std::memcpy(&size, header, sizeof(size));
+    return size;
+}
+
+}  // namespace
+
+void InitDibHeader(BITMAPINFOHEADER *header, LONG width, LONG height, int depth) {
+    std::memset(header, 0, sizeof(BITMAPINFOHEADER));
+    const WORD bits = depth <= 1 ? 1 : depth <= 4 ? 4 : depth <= 8 ? 8 : 24;
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = bits;
+    header->biSizeImage = static_cast<DWORD>((width * bits + 31) / 32 * 4 * height);
+}
+
+DWORD DibColorCount(const void *header) {
+    if (HeaderSize(header) == kCoreHeaderSize) {
+        BITMAPCOREHEADER core;
+        std::memcpy(&core, header, sizeof(core));
+        return core.bcBitCount == 24 ? 0 : DWORD{1} << core.bcBitCount;
+    }
+    BITMAPINFOHEADER info;
+    std::memcpy(&info, header, sizeof(info));
+    if (info.biClrUsed != 0) return info.biClrUsed;
+    switch (info.biBitCount) {
+        case 1: return 2;
+        case 4: return 16;
+        case 8: return 256;
+        case 16:
+        case 32: return info.biCompression == BI_BITFIELDS ? 3 : 0;
+        default: return 0;
+    }
+}
+
+DWORD DibColorTableSize(const void *header) {
+    return DibColorCount(header) * (HeaderSize(header) == kCoreHeaderSize ? 3 : 4);
+}
+
+BYTE *DibBitsPointer(void *header) {
+    return static_cast<BYTE *>(header) + HeaderSize(header) + DibColorTableSize(header);
+}
+
+const BYTE *DibBitsPointer(const void *header) {
+    return static_cast<const BYTE *>(header) + HeaderSize(header) + DibColorTableSize(header);
+}
+
+int BitmapFromDibHandle(BitmapRecord *bitmap, HGLOBAL dib) {
+    if (dib == nullptr) return STATUS_NO_BITMAP;
+    const void *header = GlobalLock(dib);
+    if (header == nullptr) return STATUS_NO_BITMAP;
+    const int status = KrnConvertFromDib(bitmap, header, DibBitsPointer(header));
+    GlobalUnlock(dib);
+    return status;
+}
