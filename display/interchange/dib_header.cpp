@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "paint/band.h"
+
 namespace {
 
 constexpr DWORD kCoreHeaderSize = sizeof(BITMAPCOREHEADER);
@@ -22,7 +24,7 @@ void InitDibHeader(BITMAPINFOHEADER *header, LONG width, LONG height, int depth)
     header->biHeight = height;
     header->biPlanes = 1;
     header->biBitCount = bits;
-    header->biSizeImage = static_cast<DWORD>((width * bits + 31) / 32 * 4 * height);
+    header->biSizeImage = static_cast<DWORD>(paint_band::Stride(bits, static_cast<std::size_t>(width)) * height);
 }
 
 DWORD DibColorCount(const void *header) {
@@ -48,13 +50,11 @@ DWORD DibColorTableSize(const void *header) {
     return DibColorCount(header) * (HeaderSize(header) == kCoreHeaderSize ? 3 : 4);
 }
 
-BYTE *DibBitsPointer(void *header) {
-    return static_cast<BYTE *>(header) + HeaderSize(header) + DibColorTableSize(header);
-}
-
 const BYTE *DibBitsPointer(const void *header) {
     return static_cast<const BYTE *>(header) + HeaderSize(header) + DibColorTableSize(header);
 }
+
+BYTE *DibBitsPointer(void *header) { return const_cast<BYTE *>(DibBitsPointer(static_cast<const void *>(header))); }
 
 int BitmapFromDibHandle(BitmapRecord *bitmap, HGLOBAL dib) {
     if (dib == nullptr) return STATUS_NO_BITMAP;

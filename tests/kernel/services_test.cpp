@@ -56,8 +56,8 @@ TEST_F(KernelServices, PalettesKeepTheirColoursAndDevicesTheirTables) {
     if (kHostControls) {
         ASSERT_TRUE(ZeltHostConfigureScreen(640, 480, 8));
     }
+    const int hostDepth = ScreenBitsPerPixel();
     HDC screen = GetDC(nullptr);
-    const int hostDepth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
     std::vector<RGBQUAD> system(256);
     // A screen without a palette has no system palette entries to give.
     ASSERT_EQ(GetSystemPaletteEntries(screen, 0, 256, reinterpret_cast<PALETTEENTRY *>(system.data())),

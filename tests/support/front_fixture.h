@@ -57,12 +57,7 @@ public:
 
 private:
     static bool Configure(int bits) {
-        if (!kHostControls) {
-            HDC screen = GetDC(nullptr);
-            const int have = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-            ReleaseDC(nullptr, screen);
-            return have == bits;
-        }
+        if (!kHostControls) return ScreenBitsPerPixel() == bits;
         const bool configured = ZeltHostConfigureScreen(64, 48, bits);
         EXPECT_TRUE(configured) << bits << " bits";
         return configured;

@@ -17,6 +17,14 @@ inline constexpr bool kHostControls = false;
 inline constexpr bool kHostControls = true;
 #endif
 
+// The screen's depth in bits per pixel, as GetDeviceCaps reports it.
+inline int ScreenBitsPerPixel() {
+    HDC screen = GetDC(nullptr);
+    const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    ReleaseDC(nullptr, screen);
+    return bits;
+}
+
 }  // namespace zelt::test
 
 // At the top of a test whose subject is what only the host controls show.

@@ -31,13 +31,7 @@ BITMAP Described(HBITMAP handle) {
 }
 
 TEST_F(DeviceBitmaps, RoundTripsPaintAsTheOriginal) {
-    const int screenBits = [] {
-        HDC screen = GetDC(nullptr);
-        const int bits = GetDeviceCaps(screen, BITSPIXEL);
-        ReleaseDC(nullptr, screen);
-        return bits;
-    }();
-    if (screenBits < 24) GTEST_SKIP() << "a round trip keeps every colour on a true-colour screen only";
+    if (ScreenBitsPerPixel() < 24) GTEST_SKIP() << "a round trip keeps every colour on a true-colour screen only";
     for (unsigned c = 0; c < 60; ++c) {
         std::mt19937 random(c);
         const int bits = std::array{1, 4, 8, 16, 24, 32}[c % 6], perspective = int(c % 9);
@@ -74,9 +68,7 @@ TEST_F(DeviceBitmaps, MonochromeOnlyForGrayAndChangeConsumes) {
                          gray ? GrayRamp(2) : std::vector<RGBQUAD>{{0, 0, 255, 0}, {0, 255, 0, 0}});
         HBITMAP ddb = Z_ChangeToDDB(nullptr, bitmap.get());
         ASSERT_NE(ddb, nullptr);
-        HDC screen = GetDC(nullptr);
-        EXPECT_EQ(Described(ddb).bmBitsPixel, gray ? 1 : GetDeviceCaps(screen, BITSPIXEL));
-        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(Described(ddb).bmBitsPixel, gray ? 1 : ScreenBitsPerPixel());
         EXPECT_FALSE(bitmap->Flags & BITMAP_ALLOCATED) << "Change frees the record";
         EXPECT_EQ(Z_ChangeToDDB(nullptr, bitmap.get()), nullptr);
         DeleteObject(ddb);
