@@ -769,6 +769,96 @@ WINUSERAPI BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 WINUSERAPI BOOL WINAPI IsRectEmpty(const RECT *lprc);
 WINUSERAPI BOOL WINAPI PtInRect(const RECT *lprc, POINT pt);
 
+
+/* ---- Metafiles (classic and enhanced) ---- */
+typedef struct tagXFORM {
+    FLOAT eM11, eM12, eM21, eM22, eDx, eDy;
+} XFORM, *LPXFORM;
+typedef SIZE SIZEL;
+typedef RECT RECTL;
+typedef struct tagENHMETAHEADER {
+    DWORD iType;
+    DWORD nSize;
+    RECTL rclBounds;
+    RECTL rclFrame;
+    DWORD dSignature;
+    DWORD nVersion;
+    DWORD nBytes;
+    DWORD nRecords;
+    WORD nHandles;
+    WORD sReserved;
+    DWORD nDescription;
+    DWORD offDescription;
+    DWORD nPalEntries;
+    SIZEL szlDevice;
+    SIZEL szlMillimeters;
+    DWORD cbPixelFormat;
+    DWORD offPixelFormat;
+    DWORD bOpenGL;
+    SIZEL szlMicrometers;
+} ENHMETAHEADER, *LPENHMETAHEADER;
+typedef struct tagENHMETARECORD {
+    DWORD iType;
+    DWORD nSize;
+    DWORD dParm[1];
+} ENHMETARECORD;
+#pragma pack(push, 2)
+typedef struct tagMETAHEADER {
+    WORD mtType;
+    WORD mtHeaderSize;
+    WORD mtVersion;
+    DWORD mtSize;
+    WORD mtNoObjects;
+    DWORD mtMaxRecord;
+    WORD mtNoParameters;
+} METAHEADER;
+#pragma pack(pop)
+/* The 32-bit layout: hMF is a 4-byte field there; on this host it is a
+   pointer-sized handle, which is what GlobalLock'ed clipboard blocks made
+   here hold. */
+typedef struct tagMETAFILEPICT {
+    LONG mm;
+    LONG xExt;
+    LONG yExt;
+    HMETAFILE hMF;
+} METAFILEPICT, *LPMETAFILEPICT;
+#define ENHMETA_SIGNATURE 0x464D4520
+#define EMR_HEADER 1
+#define EMR_EOF 14
+
+WINGDIAPI HDC WINAPI CreateMetaFileA(LPCSTR pszFile);
+WINGDIAPI HMETAFILE WINAPI CloseMetaFile(HDC hdc);
+WINGDIAPI HMETAFILE WINAPI GetMetaFileA(LPCSTR lpName);
+WINGDIAPI UINT WINAPI GetMetaFileBitsEx(HMETAFILE hMF, UINT cbBuffer, LPVOID lpData);
+WINGDIAPI HMETAFILE WINAPI SetMetaFileBitsEx(UINT cbBuffer, const BYTE *lpData);
+WINGDIAPI HMETAFILE WINAPI CopyMetaFileA(HMETAFILE hmfSrc, LPCSTR lpszFile);
+WINGDIAPI BOOL WINAPI DeleteMetaFile(HMETAFILE hmf);
+WINGDIAPI BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE hmf);
+WINGDIAPI HDC WINAPI CreateEnhMetaFileA(HDC hdcRef, LPCSTR lpFilename, const RECT *lprc, LPCSTR lpDesc);
+WINGDIAPI HENHMETAFILE WINAPI CloseEnhMetaFile(HDC hdc);
+WINGDIAPI HENHMETAFILE WINAPI GetEnhMetaFileA(LPCSTR lpName);
+WINGDIAPI UINT WINAPI GetEnhMetaFileHeader(HENHMETAFILE hemf, UINT nSize, LPENHMETAHEADER lpEnhMetaHeader);
+WINGDIAPI UINT WINAPI GetEnhMetaFileBits(HENHMETAFILE hEMF, UINT nSize, LPBYTE lpData);
+WINGDIAPI HENHMETAFILE WINAPI SetEnhMetaFileBits(UINT nSize, const BYTE *pb);
+WINGDIAPI HENHMETAFILE WINAPI CopyEnhMetaFileA(HENHMETAFILE hEnh, LPCSTR lpFileName);
+WINGDIAPI BOOL WINAPI DeleteEnhMetaFile(HENHMETAFILE hmf);
+WINGDIAPI BOOL WINAPI PlayEnhMetaFile(HDC hdc, HENHMETAFILE hmf, const RECT *lprect);
+WINGDIAPI UINT WINAPI GetEnhMetaFileDescriptionA(HENHMETAFILE hemf, UINT cchBuffer, LPSTR lpDescription);
+WINGDIAPI UINT WINAPI GetEnhMetaFilePaletteEntries(HENHMETAFILE hemf, UINT nNumEntries, LPPALETTEENTRY lpPaletteEntries);
+
+/* ---- Clipboard ---- */
+#define CF_DIBV5 17
+WINUSERAPI BOOL WINAPI OpenClipboard(HWND hWndNewOwner);
+WINUSERAPI BOOL WINAPI CloseClipboard(void);
+WINUSERAPI BOOL WINAPI EmptyClipboard(void);
+WINUSERAPI HANDLE WINAPI SetClipboardData(UINT uFormat, HANDLE hMem);
+WINUSERAPI HANDLE WINAPI GetClipboardData(UINT uFormat);
+WINUSERAPI BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+WINUSERAPI UINT WINAPI EnumClipboardFormats(UINT format);
+WINUSERAPI int WINAPI CountClipboardFormats(void);
+WINUSERAPI HWND WINAPI GetClipboardOwner(void);
+WINUSERAPI HWND WINAPI GetOpenClipboardWindow(void);
+
 #ifdef __cplusplus
 }
 #endif
