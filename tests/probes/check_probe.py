@@ -20,14 +20,18 @@ did on the reference implementation.
       recorded file may hold fields added by later processing. SKIP is a
       comma-separated list of case ids the contract calls informative only
       (or "-"); they are reported, not compared.
-  check_probe.py files RECORDED_DIR PATTERN [--finish SCRIPT] [--ignore FILE:KEY]...
+  check_probe.py files RECORDED_DIR PATTERN [--finish SCRIPT] [--ignore FILE[:KEY]]...
                  RUN [-- RUN]...      with RUN = [--stdout NAME] PROGRAM [ARGS...]
       the runs take place in one empty directory (--stdout keeps a run's
       output there as NAME); with --finish, SCRIPT DIR OUT turns what they
       left into vectors first. The files must be exactly the recorded files
       of RECORDED_DIR whose names match PATTERN (shell wildcards, several
       joined by commas). KEY (members joined by dots) names a JSON value
-      that depends on the machine, not compared.
+      that depends on the machine, not compared; a FILE without KEY is
+      written but not compared at all (the caller says why). A member of a
+      list is named by its index. --expect FILE:KEY=JSON compares the value
+      at KEY with JSON instead of the recorded one: where the platform
+      follows the documentation and the recording's implementation did not.
 
 On a difference it prints where the two first disagree.
 """
@@ -204,14 +208,20 @@ def check_muldiv(got, expected):
     return None
 
 
-def without(doc, key):
-    """doc with the member at the dotted path key removed."""
+def without(doc, key, value=None, replace=False):
+    """doc with the member at the dotted path key removed (or, with replace,
+    set to value); list members are named by their index."""
     head, _, rest = key.partition('.')
-    if not isinstance(doc, dict) or head not in doc:
+    if isinstance(doc, list) and head.isdigit() and int(head) < len(doc):
+        doc, head = list(doc), int(head)
+    elif not isinstance(doc, dict) or (head not in doc and (rest or not replace)):
         return doc
-    doc = dict(doc)
+    else:
+        doc = dict(doc)
     if rest:
-        doc[head] = without(doc[head], rest)
+        doc[head] = without(doc[head], rest, value, replace)
+    elif replace:
+        doc[head] = value
     else:
         del doc[head]
     return doc
@@ -219,10 +229,14 @@ def without(doc, key):
 
 def check_files(argv):
     recorded_dir, pattern, argv = argv[0], argv[1], argv[2:]
-    finish, ignore = None, {}
-    while argv[0] in ('--finish', '--ignore'):
+    finish, ignore, expect = None, {}, {}
+    while argv[0] in ('--finish', '--ignore', '--expect'):
         if argv[0] == '--finish':
             finish = argv[1]
+        elif argv[0] == '--expect':
+            name, _, setting = argv[1].partition(':')
+            key, _, value = setting.partition('=')
+            expect.setdefault(name, []).append((key, json.loads(value)))
         else:
             name, _, key = argv[1].partition(':')
             ignore.setdefault(name, []).append(key)
@@ -259,15 +273,23 @@ def check_files(argv):
                 e = f.read()
             if g == e:
                 continue
-            if name in ignore:
+            if '' in ignore.get(name, ()):
+                continue
+            if name in ignore or name in expect:
                 gd, ed = json.loads(g), json.loads(e)
-                for key in ignore[name]:
+                for key in ignore.get(name, ()):
                     gd, ed = without(gd, key), without(ed, key)
+                for key, value in expect.get(name, ()):
+                    ed = without(ed, key, value, replace=True)
                 if gd == ed:
                     continue
+                problems.append('%s: %s' % (name, first_difference(gd, ed) or 'same JSON, different formatting'))
+                continue
             problems.append('%s: %s' % (name, explain(g, e)))
     for name, keys in sorted(ignore.items()):
-        print('not compared (depends on the machine): %s' % ', '.join('%s:%s' % (name, k) for k in keys))
+        print('not compared: %s' % ', '.join('%s:%s' % (name, k) if k else name for k in keys))
+    for name, settings in sorted(expect.items()):
+        print('documented value expected: %s' % ', '.join('%s:%s' % (name, k) for k, _ in settings))
     if problems:
         print('differs from the %d files recorded in %s:\n  %s' % (len(want), recorded_dir, '\n  '.join(problems)))
         return 1

@@ -1,0 +1,59 @@
+// Windows: handle-table objects owned by the thread that created them. Only
+// that thread runs their procedures and destroys them; other threads reach
+// them through their thread's queue. Every field is guarded by the user
+// lock.
+#pragma once
+
+#include "base/allocator.h"
+#include "base/handles.h"
+#include "zelt/win32.h"
+
+namespace zelt::platform {
+
+class ThreadQueue;
+class WindowClass;
+
+class Window final : public HandleObject {
+public:
+    static constexpr ObjectKind kKind = ObjectKind::Window;
+    Window() noexcept : HandleObject(kKind) {}
+    ~Window() override;
+
+    WindowClass *windowClass = nullptr;
+    WNDPROC procedure = nullptr;
+    HWND owner = nullptr;   // top-level windows: the owner
+    HWND parent = nullptr;  // WS_CHILD windows: the parent
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HMENU menu = nullptr;
+    HINSTANCE instance = nullptr;
+    DWORD threadId = 0;
+    ThreadQueue *queue = nullptr;  // referenced
+    ByteBuffer text;               // NUL-terminated caption
+    ByteBuffer extraBytes;         // cbWndExtra bytes, zeroed
+    bool destroying = false;
+    // Geometry, visibility and the update region join here with painting.
+
+    // All windows, newest first (the stacking order to be).
+    Window *older = nullptr;
+    Window *newer = nullptr;
+};
+
+// What a thread needs to reach a window without holding the user lock.
+struct WindowTarget {
+    WNDPROC procedure = nullptr;
+    DWORD threadId = 0;
+    ThreadQueue *queue = nullptr;  // referenced: release it when done
+};
+
+// Fills `target` for a live window; false (nothing referenced) otherwise.
+bool ResolveWindow(HWND hwnd, WindowTarget &target) noexcept;
+
+// Runs a window's procedure on the calling thread, which must own it; 0
+// when the window is gone.
+LRESULT CallWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Removes, without messages, the windows of a thread that has ended.
+void DestroyThreadWindows(DWORD threadId) noexcept;
+
+}  // namespace zelt::platform
