@@ -281,7 +281,7 @@ int ZELT_API KrnConvertFromDib(BitmapRecord *bitmap, const void *header, const v
     return FillFromDib(bitmap, layout, static_cast<const BYTE *>(header), static_cast<const BYTE *>(bits));
 }
 
-int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib) {
+int ZELT_API KrnConvertFromDibBlock(BitmapRecord *bitmap, HGLOBAL dib) {
     if (bitmap == nullptr || dib == nullptr) return STATUS_BAD_PARAMETER;
     const SIZE_T size = GlobalSize(dib);
     const BYTE *packed = static_cast<const BYTE *>(GlobalLock(dib));
@@ -292,6 +292,11 @@ int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib) {
     if (status == STATUS_OK && layout.BitsOffset() + layout.ImageBytes() > size) status = STATUS_INVALID_DATA;
     if (status == STATUS_OK) status = FillFromDib(bitmap, layout, packed, nullptr);
     GlobalUnlock(dib);
+    return status;
+}
+
+int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib) {
+    const int status = KrnConvertFromDibBlock(bitmap, dib);
     if (status == STATUS_OK) GlobalFree(dib);
     return status;
 }

@@ -12,13 +12,21 @@
 #                             the windows-x86 preset (the product DLLs) and the windows-x64
 #                             preset (DLLs, tools and test programs), check the DLLs'
 #                             export tables and run the 64-bit tests under Wine
+#   scripts/zelt.sh fuzz SECONDS  build the libFuzzer targets with clang (fuzz preset) and
+#                             run each for SECONDS, starting from its seed corpus; inputs
+#                             that crash are kept under tests/fuzz/corpus/<target>/ so the
+#                             ordinary test build replays them
 #   scripts/zelt.sh deps      only install what is missing
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
 DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev)
-PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev)
+# Programs that read what we write and write what we read: the interchange
+# tests hand metafiles to them and take theirs (never linked).
+INTEROP_PACKAGES=(libwmf-bin libreoffice-draw inkscape imagemagick)
+PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev "${INTEROP_PACKAGES[@]}")
+FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-dev pkg-config libpng-dev zlib1g-dev)
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest
                   libz-mingw-w64-dev wine64 xvfb)
 
@@ -99,6 +107,34 @@ case "${1:-}" in
         tests/windows/same_pictures.sh "$linux_zeltpaint" build-windows-x64/bin/zeltpaint.exe \
             build-windows-x64/same-pictures build-windows-x64/wine-prefix
         ;;
+    fuzz)
+        seconds=${2:?usage: $0 fuzz SECONDS}
+        install_missing "${FUZZ_PACKAGES[@]}"
+        build fuzz
+        for target in metafile dib_paste; do
+            work="build-fuzz/corpus-$target"
+            kept="tests/fuzz/corpus/$target"
+            mkdir -p "$work" "$kept"
+            cp -n "$kept"/* "$work"/ 2>/dev/null || true
+            # The recorded vectors' metafiles seed the metafile target.
+            if [[ $target == metafile ]]; then
+                cp -n ../shared/platform/vectors/meta_user/*.{wmf,emf} "$work"/ 2>/dev/null || true
+            fi
+            artifacts="build-fuzz/artifacts-$target"
+            rm -rf "$artifacts" && mkdir -p "$artifacts"
+            echo "zelt: fuzzing '$target' for $seconds s"
+            "build-fuzz/bin/fuzz_$target" "$work" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=4096 \
+                -print_final_stats=1 -artifact_prefix="$artifacts/" >"build-fuzz/fuzz-$target.log" 2>&1 || true
+            grep -E "^stat::(number_of_executed_units|new_units_added|peak_rss_mb)|^#[0-9]+ +DONE" \
+                "build-fuzz/fuzz-$target.log" || true
+            if compgen -G "$artifacts/*" >/dev/null; then
+                for found in "$artifacts"/*; do cp "$found" "$kept/regression-$(basename "$found")"; done
+                grep -A12 "==ERROR\|^SUMMARY" "build-fuzz/fuzz-$target.log" >&2 || true
+                echo "zelt: '$target' found failing inputs; kept in $kept for the replay test" >&2
+                exit 1
+            fi
+        done
+        ;;
     test)
         install_missing "${PACKAGES[@]}"
         build default
@@ -107,7 +143,7 @@ case "${1:-}" in
         run_tests asan
         ;;
     *)
-        echo "usage: $0 demo|test|test-windows|coverage|deps" >&2
+        echo "usage: $0 demo|test|test-windows|coverage|fuzz SECONDS|deps" >&2
         exit 2
         ;;
 esac

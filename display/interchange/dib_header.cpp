@@ -58,9 +58,7 @@ BYTE *DibBitsPointer(void *header) { return const_cast<BYTE *>(DibBitsPointer(st
 
 int BitmapFromDibHandle(BitmapRecord *bitmap, HGLOBAL dib) {
     if (dib == nullptr) return STATUS_NO_BITMAP;
-    const void *header = GlobalLock(dib);
-    if (header == nullptr) return STATUS_NO_BITMAP;
-    const int status = KrnConvertFromDib(bitmap, header, DibBitsPointer(header));
-    GlobalUnlock(dib);
-    return status;
+    // The block may come from anywhere (the clipboard): the kernel checks
+    // the header, colour table and rows against the block's size.
+    return KrnConvertFromDibBlock(bitmap, dib);
 }

@@ -67,6 +67,24 @@ extern "C" {
 #define COPY_PALETTE 0x08
 #define COPY_REGION 0x10
 
+/* ---- meta bitmaps ------------------------------------------------------------------
+   A metafile handle with what is needed to play it. Ten 32-bit fields on
+   32-bit Windows; on 64-bit hosts Handle is pointer-sized and the record
+   grows accordingly. The caller owns the record and the handle in it
+   (Z_DeleteMetaBitmap). */
+typedef struct MetaBitmap {
+    HANDLE Handle;     /* HMETAFILE or HENHMETAFILE, or NULL */
+    LONG IsEnhanced;   /* 1: Handle is an HENHMETAFILE */
+    LONG WindowOrgX;   /* window origin and extent a classic metafile plays with */
+    LONG WindowOrgY;
+    LONG WindowExtX;
+    LONG WindowExtY;
+    LONG DeviceExtX;   /* natural size in pixels, 0 when the file gives none */
+    LONG DeviceExtY;
+    LONG XResolution;  /* dots per inch */
+    LONG YResolution;
+} MetaBitmap;
+
 /* ---- pan window notifications -------------------------------------------------- */
 #define PAN_CREATED 0
 #define PAN_MOVED 1
@@ -250,6 +268,79 @@ ZAPI int ZELT_API Z_ChangeFromDDB(HDC hdc, BitmapRecord *bitmap, HBITMAP hBitmap
 /* A new record holding *rect of hdc (a rectangle given bottom-up takes
    |bottom - top| rows from rect->top). */
 ZAPI int ZELT_API Z_ScreenCaptureBitmap(HDC hdc, BitmapRecord *bitmap, const RECT *rect);
+
+/* ---- clipboard ----------------------------------------------------------------------- */
+/* Places the bitmap on the clipboard, opened for hwnd, in the formats the
+   COPY_... flags ask for: CF_PALETTE (the paint palette), CF_DIB, the
+   selection region as a 1-bit mask in the "ZELTWORKS 8.0 Region" format
+   (only when the bitmap has a region) and CF_BITMAP. COPY_EMPTY empties the
+   clipboard first. Placed data belongs to the clipboard; on failure nothing
+   is placed and everything made is released. STATUS_NO_BITMAP,
+   STATUS_NO_MEMORY, STATUS_BAD_PARAMETER (no DC for hwnd, clipboard busy). */
+ZAPI int ZELT_API Z_CopyToClipboardExt(HWND hwnd, BitmapRecord *bitmap, UINT flags);
+/* Z_CopyToClipboardExt with every flag: 1 on success, 0 on failure. */
+ZAPI int ZELT_API Z_CopyToClipboard(HWND hwnd, BitmapRecord *bitmap);
+/* A new record from the clipboard's best image: CF_DIB, else CF_BITMAP
+   (with CF_PALETTE), else CF_ENHMETAFILE, else CF_METAFILEPICT (metafiles
+   are played onto a white 24-bit image); a region placed beside it becomes
+   the record's region. 1 on success, 0 on failure (the record is then left
+   as it was). */
+ZAPI int ZELT_API Z_CopyFromClipboard(HWND hwnd, BitmapRecord *bitmap);
+/* Nonzero when the clipboard holds an image Z_CopyFromClipboard takes. */
+ZAPI int ZELT_API Z_ClipboardReady(void);
+
+/* ---- metafiles ----------------------------------------------------------------------- */
+/* The bitmap recorded as a metafile that paints it at its displayed size:
+   an HENHMETAFILE (cast to HANDLE) when `enhanced` is nonzero, else an
+   HMETAFILE. The logical size of the picture is the displayed size in
+   pixels; an enhanced metafile's frame is that size on the screen. NULL
+   when the record has no image or the metafile cannot be made. */
+ZAPI HANDLE ZELT_API Z_ConvertToMetafile(BitmapRecord *bitmap, int enhanced);
+ZAPI HMETAFILE ZELT_API Z_ConvertToWMF(BitmapRecord *bitmap);
+ZAPI HENHMETAFILE ZELT_API Z_ConvertToEMF(BitmapRecord *bitmap);
+/* The same; on success only, the bitmap is freed. */
+ZAPI HANDLE ZELT_API Z_ChangeToMetafile(BitmapRecord *bitmap, int enhanced);
+ZAPI HMETAFILE ZELT_API Z_ChangeToWMF(BitmapRecord *bitmap);
+ZAPI HENHMETAFILE ZELT_API Z_ChangeToEMF(BitmapRecord *bitmap);
+/* A new 24-bit record (blue first, rows top-down) with the metafile
+   (classic or enhanced, told apart by the handle) played onto it at
+   width x height pixels: both 0 gives the picture's natural size, one of
+   them 0 keeps its aspect ratio. The handle stays the caller's. */
+ZAPI int ZELT_API Z_ConvertFromMetafile(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+/* The same; on success only, the metafile is deleted. */
+ZAPI int ZELT_API Z_ChangeFromMetafile(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+ZAPI int ZELT_API Z_ConvertFromWMF(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+ZAPI int ZELT_API Z_ConvertFromEMF(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+ZAPI int ZELT_API Z_ChangeFromWMF(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+ZAPI int ZELT_API Z_ChangeFromEMF(BitmapRecord *bitmap, HANDLE metafile, int width, int height);
+
+/* ---- meta bitmaps ---------------------------------------------------------------------- */
+/* Describes a metafile handle (which stays the caller's): STATUS_BAD_PARAMETER
+   for a handle that is neither kind, STATUS_INVALID_DATA for classic bytes
+   that cannot be read. */
+ZAPI int ZELT_API Z_GetMetafileInfo(HANDLE metafile, MetaBitmap *metaBitmap);
+/* Reads metafile bytes: a classic metafile, with or without the 22-byte
+   placeable header, or (only with `create`) an enhanced one. With `create`
+   the descriptor gets a new handle made from the bytes. A mapping-mode
+   record selecting MM_TEXT is rewritten in `data` to MM_ANISOTROPIC so the
+   picture scales. Never reads past `size`; STATUS_INVALID_DATA for bytes
+   that are no metafile. */
+ZAPI int ZELT_API Z_ParseMetaBits(void *data, UINT size, MetaBitmap *metaBitmap, int create);
+/* Z_ParseMetaBits (with create) of a whole file: STATUS_FILE_OPEN,
+   STATUS_FILE_SEEK, STATUS_FILE_READ, STATUS_NO_MEMORY besides its own. */
+ZAPI int ZELT_API Z_LoadMetaBitmap(const char *fileName, MetaBitmap *metaBitmap);
+/* Plays the picture into `rect` of hdc; returns the play result (nonzero on
+   success). A classic metafile leaves hdc in MM_ANISOTROPIC with the
+   picture's window and the rectangle's viewport. */
+ZAPI int ZELT_API Z_PaintMetaBitmap(HDC hdc, MetaBitmap *metaBitmap, const RECT *rect);
+/* Copies the descriptor with a copy of its handle. */
+ZAPI int ZELT_API Z_CopyMetaBitmap(MetaBitmap *destination, const MetaBitmap *source);
+/* The metafile's bytes: *size always receives their count; when `buffer`
+   is not NULL, *buffer receives a new block holding them (release it with
+   KrnFreeMem). */
+ZAPI int ZELT_API Z_AllocateMetaBitmapBits(const MetaBitmap *metaBitmap, void **buffer, UINT *size);
+/* Deletes the descriptor's handle, when there is one, and sets it to NULL. */
+ZAPI int ZELT_API Z_DeleteMetaBitmap(MetaBitmap *metaBitmap);
 
 #ifdef __cplusplus
 }

@@ -400,6 +400,9 @@ KRNAPI int ZELT_API KrnConvertFromDib(BitmapRecord *bitmap, const void *header, 
    block gives STATUS_BAD_PARAMETER; a block shorter than its header,
    colour table and rows, STATUS_INVALID_DATA. */
 KRNAPI int ZELT_API KrnChangeFromDib(BitmapRecord *bitmap, HGLOBAL dib);
+/* The same checks and result, the block staying the caller's whatever
+   happens (for blocks others own, such as the clipboard's). */
+KRNAPI int ZELT_API KrnConvertFromDibBlock(BitmapRecord *bitmap, HGLOBAL dib);
 
 /* ---- paint support ------------------------------------------------------------
    Row and band services of the paint paths. */
@@ -506,6 +509,21 @@ KRNAPI int ZELT_API KrnFillBitmap(BitmapRecord *bitmap, COLORREF color);
 KRNAPI int ZELT_API KrnConvertColorRes(const BitmapRecord *source, BitmapRecord *destination, int bits, UINT flags,
                                        const RGBQUAD *colors, HPALETTE palette, int colorCount, int lowBit,
                                        int highBit);
+
+/* ---- drawing into a bitmap with GDI ------------------------------------------
+   KrnCreateBitmapDC gives a memory DC whose drawing surface is the bitmap's
+   displayed picture (Width x Height, or Height x Width for perspectives 4,
+   5, 7 and 8, top-left at (0, 0), in MM_TEXT); KrnDeleteBitmapDC stores the
+   pixels that drawing changed back into the record, in its depth and
+   perspective (colours of indexed images become the nearest palette
+   entry, gray images the luminance), and deletes the DC. Pixels nothing
+   drew on keep their stored values exactly. The bitmap must not be freed,
+   resized or given to another bitmap DC in between. NULL for an
+   unallocated bitmap or when GDI or memory runs out (nothing is left). */
+KRNAPI HDC ZELT_API KrnCreateBitmapDC(BitmapRecord *bitmap);
+/* STATUS_OK; STATUS_BAD_PARAMETER for a DC KrnCreateBitmapDC did not make
+   (it is then left alone). */
+KRNAPI int ZELT_API KrnDeleteBitmapDC(HDC hdc);
 
 /* ---- 1-bit runs and cell thresholds ------------------------------------------ */
 /* Pixels firstColumn .. firstColumn + count - 1 of stored row `row` of a

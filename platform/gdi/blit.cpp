@@ -1,6 +1,7 @@
 // BitBlt, StretchBlt and PatBlt: logical coordinates to device coordinates,
 // then the blit engine.
 #include "gdi/blit_engine.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/rop3_internal.h"
 
 namespace {
@@ -55,15 +56,21 @@ BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
 extern "C" {
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->Blt(BltCall{x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop, false});
     return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
 }
 
 BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
                        int wSrc, int hSrc, DWORD rop) {
+    if (MetaRecorder *meta = FindRecorder(hdcDest))
+        return meta->Blt(BltCall{xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop, true});
     return Stretch(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop);
 }
 
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return Rop3UsesSource(rop) ? FALSE : meta->Blt(BltCall{x, y, w, h, nullptr, 0, 0, 0, 0, rop, false});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -5,11 +5,17 @@
 
 #include "gdi/bitmap.h"
 #include "gdi/brush.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/palette.h"
 #include "gdi/screen.h"
 #include "gdi/stock.h"
 
 namespace zelt::platform {
+
+DcObject *FindDc(HDC hdc) noexcept {
+    if (DcObject *dc = FindObject<DcObject>(hdc)) return dc;
+    return EnhMetaDcState(hdc);
+}
 
 void RetainSelected(HGDIOBJ object) noexcept {
     if (GdiObject *found = FindObject<GdiObject>(object)) ++found->selections;
@@ -198,11 +204,13 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {
+    if (FindRecorder(hdc) != nullptr) return DiscardMetaDc(hdc);
     if (FindDc(hdc) == nullptr) return FALSE;
     return DestroyObject(hdc) ? TRUE : FALSE;
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SelectObject(h);
     DcObject *dc = FindDc(hdc);
     GdiObject *object = FindObject<GdiObject>(h);
     if (dc == nullptr || object == nullptr) return nullptr;
@@ -230,6 +238,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SelectPalette(hPal, bForceBkgd);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || FindObject<PaletteObject>(hPal) == nullptr) return nullptr;
     dc->State().paletteBackground = bForceBkgd != FALSE;
@@ -252,6 +261,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
 }
 
 int WINAPI SaveDC(HDC hdc) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SaveDC();
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return 0;
     const int level = dc->Save();
@@ -260,6 +270,7 @@ int WINAPI SaveDC(HDC hdc) {
 }
 
 BOOL WINAPI RestoreDC(HDC hdc, int nSavedDC) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->RestoreDC(nSavedDC);
     DcObject *dc = FindDc(hdc);
     return dc != nullptr && dc->Restore(nSavedDC) ? TRUE : FALSE;
 }

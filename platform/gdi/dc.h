@@ -104,8 +104,10 @@ private:
     int saveDepth_ = 0;
 };
 
-// The DC a handle names (screen or memory), or nullptr.
-inline DcObject *FindDc(HDC hdc) noexcept { return FindObject<DcObject>(hdc); }
+// The DC a handle names (screen or memory), the DC state an enhanced
+// metafile DC keeps (so that the calls reading a DC answer for it), or
+// nullptr.
+DcObject *FindDc(HDC hdc) noexcept;
 
 // Selection bookkeeping of GDI objects selected into DCs: DeleteObject of a
 // selected bitmap or brush is deferred until the last DC lets it go.

@@ -3,6 +3,7 @@
 #include "gdi/draw_paint.h"
 #include "gdi/draw_raster.h"
 #include "gdi/draw_wide.h"
+#include "gdi/metafile/meta_recorder.h"
 
 using namespace zelt::platform;
 
@@ -26,6 +27,7 @@ bool DrawPath(DcObject &dc, const POINT *device, int count) {
 extern "C" {
 
 BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->MoveTo(x, y, lppt);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return FALSE;
     if (lppt != nullptr) *lppt = dc->State().currentPos;
@@ -34,6 +36,7 @@ BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
 }
 
 BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->LineTo(x, y);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return FALSE;
     const POINT ends[2] = {dc->ToDevice(dc->State().currentPos), dc->ToDevice(POINT{x, y})};
@@ -44,6 +47,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
 }
 
 BOOL WINAPI Polyline(HDC hdc, const POINT *apt, int cpt) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->Poly(PolyCall::Polyline, apt, cpt);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || apt == nullptr || cpt < 2) return FALSE;
     return GuardedDraw([&] {

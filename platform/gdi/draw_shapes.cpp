@@ -7,6 +7,7 @@
 #include "gdi/draw_paint.h"
 #include "gdi/draw_raster.h"
 #include "gdi/draw_wide.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/region_shapes.h"
 
 using namespace zelt::platform;
@@ -50,6 +51,8 @@ RECT Grown(const RECT &box) { return RECT{box.left, box.top, box.right + 1, box.
 extern "C" {
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->Shape(ShapeCall::Rectangle, RECT{left, top, right, bottom}, SIZE{});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return FALSE;
     return GuardedDraw([&] {
@@ -61,6 +64,8 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 }
 
 BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->Shape(ShapeCall::Ellipse, RECT{left, top, right, bottom}, SIZE{});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return FALSE;
     return GuardedDraw([&] {
@@ -78,6 +83,8 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
 }
 
 BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->Shape(ShapeCall::RoundRect, RECT{left, top, right, bottom}, SIZE{width, height});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return FALSE;
     return GuardedDraw([&] {
@@ -92,6 +99,7 @@ BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int wid
 }
 
 BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->Poly(PolyCall::Polygon, apt, cpt);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || apt == nullptr || cpt < 2) return FALSE;
     return GuardedDraw([&] {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "gdi/dc.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/screen.h"
 
 namespace zelt::platform {
@@ -128,6 +129,7 @@ BOOL SetExtent(HDC hdc, SIZE DcState::*extent, int x, int y, LPSIZE previous) {
 extern "C" {
 
 int WINAPI SetMapMode(HDC hdc, int iMode) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SetMapMode(iMode);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || iMode < MM_TEXT || iMode > MM_ANISOTROPIC) return 0;
     DcState &state = dc->State();
@@ -150,24 +152,28 @@ int WINAPI GetMapMode(HDC hdc) {
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SetMapping(MappingCall::WindowOrg, x, y, lppt);
     return SetOrigin(hdc, &DcState::windowOrg, x, y, lppt);
 }
 
 BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT lppoint) { return GetField(hdc, &DcState::windowOrg, lppoint); }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SetMapping(MappingCall::ViewportOrg, x, y, lppt);
     return SetOrigin(hdc, &DcState::viewportOrg, x, y, lppt);
 }
 
 BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT lppoint) { return GetField(hdc, &DcState::viewportOrg, lppoint); }
 
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SetMapping(MappingCall::WindowExt, x, y, lpsz);
     return SetExtent(hdc, &DcState::windowExt, x, y, lpsz);
 }
 
 BOOL WINAPI GetWindowExtEx(HDC hdc, LPSIZE lpsize) { return GetField(hdc, &DcState::windowExt, lpsize); }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE lpsz) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SetMapping(MappingCall::ViewportExt, x, y, lpsz);
     return SetExtent(hdc, &DcState::viewportExt, x, y, lpsz);
 }
 

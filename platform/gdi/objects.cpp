@@ -1,5 +1,6 @@
 // Calls that work on any GDI object: DeleteObject, GetObjectType, GetObjectA.
 #include "gdi/gdi_object.h"
+#include "gdi/metafile/meta_recorder.h"
 
 using zelt::platform::GdiObject;
 
@@ -10,6 +11,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     if (object == nullptr || !object->DeletableByDeleteObject()) return FALSE;
     // Stock objects stay; the call still succeeds.
     if (object->stock) return TRUE;
+    // A metafile being recorded drops its copy of the object too.
+    zelt::platform::ForgetInMetaFiles(ho);
     // A bitmap or brush selected into a DC goes when the last DC lets it go
     // (a palette goes at once; DCs fall back to the default palette).
     if (object->selections > 0 && object->Kind() != zelt::platform::ObjectKind::Palette) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "gdi/dc.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/palette.h"
 #include "gdi/surface.h"
 #include "gdi/system_palette.h"
@@ -90,6 +91,7 @@ using namespace zelt::platform;
 extern "C" {
 
 UINT WINAPI RealizePalette(HDC hdc) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->RealizePalette();
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return GDI_ERROR;
     // Without RC_PALETTE there is no settable palette: nothing changes.

@@ -5,11 +5,14 @@
 #include <optional>
 
 #include "gdi/dc.h"
+#include "gdi/metafile/meta_recorder.h"
 
 namespace {
 
 using zelt::platform::DcObject;
 using zelt::platform::FindDc;
+using zelt::platform::FindRecorder;
+using zelt::platform::MetaRecorder;
 using zelt::platform::FindObject;
 using zelt::platform::RegionData;
 using zelt::platform::RegionObject;
@@ -47,6 +50,7 @@ POINT ScaleToDevice(const DcObject &dc, int x, int y) {
 extern "C" {
 
 int WINAPI ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
+    if (MetaRecorder *meta = FindRecorder(hdc)) return meta->SelectClip(hrgn, mode);
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || mode < RGN_AND || mode > RGN_COPY) return ERROR;
     if (hrgn == nullptr) {
@@ -105,6 +109,8 @@ int WINAPI GetClipBox(HDC hdc, LPRECT lprect) {
 }
 
 int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->ClipRect(zelt::platform::ClipRectCall::Intersect, RECT{left, top, right, bottom});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return ERROR;
     const RECT device = dc->ToDeviceRect(RECT{left, top, right, bottom});
@@ -113,6 +119,8 @@ int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) 
 }
 
 int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->ClipRect(zelt::platform::ClipRectCall::Exclude, RECT{left, top, right, bottom});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr) return ERROR;
     const RECT device = dc->ToDeviceRect(RECT{left, top, right, bottom});

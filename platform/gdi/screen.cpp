@@ -154,8 +154,9 @@ BOOL ZeltHostConfigureScreen(int width, int height, int bitsPerPixel) {
 }
 
 HDC WINAPI GetDC(HWND hWnd) {
-    if (hWnd != nullptr) {
-        // Window DCs come with the window manager.
+    // Windows have no place on the screen of their own yet: a window's DC
+    // draws on the screen from its origin.
+    if (hWnd != nullptr && !IsWindow(hWnd)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }

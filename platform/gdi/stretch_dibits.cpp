@@ -10,6 +10,7 @@
 #include "gdi/dc.h"
 #include "gdi/dib_format.h"
 #include "gdi/dib_transfer.h"
+#include "gdi/metafile/meta_recorder.h"
 #include "gdi/rop3.h"
 
 namespace zelt::platform {
@@ -170,6 +171,9 @@ using namespace zelt::platform;
 extern "C" int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc, int ySrc,
                                    int SrcWidth, int SrcHeight, const VOID *lpBits, const BITMAPINFO *lpbmi,
                                    UINT iUsage, DWORD rop) {
+    if (MetaRecorder *meta = FindRecorder(hdc))
+        return meta->StretchDIBits(
+            DibCall{xDest, yDest, DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight, lpBits, lpbmi, iUsage, rop});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || lpBits == nullptr) return 0;
     Surface source;

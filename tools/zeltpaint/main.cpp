@@ -8,6 +8,7 @@
 #include "contact_sheet.h"
 #include "demo_image.h"
 #include "devices.h"
+#include "metafile_io.h"
 #include "options.h"
 #include "png_io.h"
 #include "selection.h"
@@ -59,8 +60,13 @@ int main(int argc, char **argv) {
     }
 
     zeltpaint::OwnedBitmap loaded;
-    int status = options.input.empty() ? zeltpaint::CreateDemoImage(&loaded.record)
-                                       : zeltpaint::LoadImageFile(options.input, &loaded.record, error);
+    int status = STATUS_OK;
+    if (options.input.empty())
+        status = zeltpaint::CreateDemoImage(&loaded.record);
+    else if (zeltpaint::LooksLikeMetafile(options.input))
+        status = zeltpaint::LoadMetafileImage(options.input, options.deviceWidth, options.deviceHeight, &loaded.record, error);
+    else
+        status = zeltpaint::LoadImageFile(options.input, &loaded.record, error);
     if (status != STATUS_OK) {
         if (options.input.empty()) return Fail(kExitFailed, "cannot make the demo image", status);
         return Fail(kExitUsage, error, status);
@@ -80,6 +86,13 @@ int main(int argc, char **argv) {
     // A selection the library refuses was asked for on the command line.
     status = zeltpaint::ApplySelection(image, options, error);
     if (status != STATUS_OK) return Fail(status == STATUS_BAD_PARAMETER ? kExitUsage : kExitFailed, error, status);
+
+    for (const auto &[path, enhanced] : {std::pair{options.wmfOutput, false}, std::pair{options.emfOutput, true}}) {
+        if (path.empty()) continue;
+        if (!zeltpaint::WriteMetafile(image, path, enhanced, error)) return Fail(kExitFailed, error, 0);
+        std::printf("zeltpaint: wrote %s (%s metafile)\n", path.c_str(), enhanced ? "enhanced" : "classic");
+    }
+    if (!options.WantsPng()) return 0;
 
     const std::string name = options.input.empty() ? std::string("DEMO IMAGE") : options.input;
     zeltpaint::Picture picture;

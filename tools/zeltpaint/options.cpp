@@ -59,7 +59,7 @@ constexpr ModeSwitch kModeSwitches[] = {
 }  // namespace
 
 const char *UsageText() {
-    return "usage: zeltpaint [options] [image.png | image.bmp]\n"
+    return "usage: zeltpaint [options] [image.png | image.bmp | picture.wmf | picture.emf]\n"
            "\n"
            "Paints an image (or, without one, the built-in demo image) through the display\n"
            "library into a device of the chosen depth and writes what the device shows to\n"
@@ -70,6 +70,10 @@ const char *UsageText() {
            "output:\n"
            "  -o, --output FILE       PNG file to write (default zeltpaint.png)\n"
            "  --sheet                 write the contact sheet, also for an input image\n"
+           "  --wmf FILE              also write the image, as painted, as a classic metafile\n"
+           "                          (with a placeable header, 96 units an inch)\n"
+           "  --emf FILE              the same as an enhanced metafile; with --wmf or --emf\n"
+           "                          a PNG is written only when -o is given\n"
            "\n"
            "device:\n"
            "  --device BITS           device depth: 1, 4 (memory DCs with a black-and-white\n"
@@ -77,7 +81,9 @@ const char *UsageText() {
            "                          with the paint palette realised), 16, 24 or 32\n"
            "                          (memory DCs with DIB sections); default 24\n"
            "  --size WxH              device size in pixels (default: the painted source's\n"
-           "                          displayed size); the source is scaled to fill it\n"
+           "                          displayed size); the source is scaled to fill it. A\n"
+           "                          metafile input is played at this size (default: its\n"
+           "                          natural size)\n"
            "  --source L,T,R,B        part of the image to paint, in displayed coordinates,\n"
            "                          right and bottom exclusive (default: all of it)\n"
            "\n"
@@ -160,6 +166,11 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             const char *v = value();
             if (!v) return false;
             options.output = v;
+            options.outputGiven = true;
+        } else if (arg == "--wmf" || arg == "--emf") {
+            const char *v = value();
+            if (!v) return false;
+            (arg == "--wmf" ? options.wmfOutput : options.emfOutput) = v;
         } else if (arg == "--depth") {
             const char *v = value();
             if (!v) return false;

@@ -14,6 +14,8 @@ enum class Selection { None, Ellipse, Wand };
 struct Options {
     std::string input;                       // empty: the built-in demo image
     std::string output = "zeltpaint.png";
+    bool outputGiven = false;                // -o: a PNG is written also when metafiles are
+    std::string wmfOutput, emfOutput;        // --wmf / --emf: the painted image as a metafile
     bool help = false;
     bool sheet = false;                      // --sheet, or implied (see WantsContactSheet)
 
@@ -47,7 +49,11 @@ struct Options {
     UINT DisplayMode() const { return (modeBase | modeSet) & ~modeClear; }
     bool HasWindowLevel() const { return window.has_value() || windowLowBit >= 0 || windowHighBit >= 0; }
     // Without an input image and a device the tool writes the contact sheet.
-    bool WantsContactSheet() const { return sheet || (input.empty() && deviceBits == 0); }
+    bool WantsContactSheet() const {
+        return sheet || (input.empty() && deviceBits == 0 && wmfOutput.empty() && emfOutput.empty());
+    }
+    // Metafile outputs alone replace the PNG unless -o asks for it too.
+    bool WantsPng() const { return outputGiven || (wmfOutput.empty() && emfOutput.empty()); }
 };
 
 // Parses argv; returns false with `error` set for a bad command line.

@@ -380,6 +380,40 @@ void CheckWindowLevel() {
     for (int x = 3; x < 6; ++x) CHECK(windowed.At(x, 0) == kWhite, x << " shows as " << Hex(windowed.At(x, 0)));
 }
 
+// The painted image written as both kinds of metafile and read back by the
+// tool itself: a 24-bit picture comes back pixel for pixel, at its displayed
+// size whatever the view perspective, and at any --size asked for.
+void CheckMetafiles() {
+    std::mt19937 random(11);
+    WriteBmp(gDir + "/noise.bmp", 37, 23, [&](int, int) { return static_cast<Rgb>(random() & 0xFFFFFF); });
+    for (int perspective : {1, 5}) {
+        Image painted;
+        const std::string base = "--device 24 --perspective " + std::to_string(perspective) + " '" + gDir + "/noise.bmp'";
+        if (!PaintTo(base + " --wmf '" + gDir + "/noise.wmf' --emf '" + gDir + "/noise.emf'", gDir + "/painted.png", painted))
+            continue;
+        const std::string wmf = ReadText(gDir + "/noise.wmf");
+        CHECK(wmf.size() > 22 && wmf.compare(0, 4, "\xD7\xCD\xC6\x9A") == 0, "no placeable header");
+        for (const char *kind : {"wmf", "emf"}) {
+            Image back;
+            if (!PaintTo("--device 24 '" + gDir + "/noise." + kind + "'", gDir + "/back.png", back)) continue;
+            CHECK(back.width == painted.width && back.height == painted.height,
+                  kind << ": " << back.width << " x " << back.height);
+            if (back.width != painted.width || back.height != painted.height) continue;
+            int off = 0;
+            for (size_t i = 0; i < back.pixels.size(); ++i) off += back.pixels[i] != painted.pixels[i];
+            CHECK(off == 0, kind << " (perspective " << perspective << "): " << off << " pixels differ");
+            Image sized;
+            if (PaintTo("--size 74x46 '" + gDir + "/noise." + kind + "'", gDir + "/sized.png", sized))
+                CHECK(sized.width == 74 && sized.height == 46, kind << " at --size: " << sized.width << " x " << sized.height);
+        }
+    }
+    // Metafile outputs alone write no PNG.
+    std::filesystem::remove("zeltpaint.png");
+    const Run alone = RunTool("--device 24 '" + gDir + "/noise.bmp' --emf '" + gDir + "/alone.emf'");
+    CHECK(alone.exitCode == 0 && std::filesystem::exists(gDir + "/alone.emf") && !std::filesystem::exists("zeltpaint.png"),
+          alone.exitCode << ": " << alone.err);
+}
+
 #ifndef _WIN32
 // A PNG of any standard form written by libpng from samples given a pixel at
 // a time, `channels` each; small IDAT chunks, so the image data spans many.
@@ -499,6 +533,7 @@ int main(int argc, char **argv) {
         {"sheet", CheckSheet},           {"help", CheckHelp},       {"bad-option", CheckBadOption},
         {"missing-file", CheckMissingFile}, {"depths", CheckDepths}, {"source", CheckSource},
         {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel}, {"select", CheckSelect},
+        {"metafiles", CheckMetafiles},
 #ifndef _WIN32
         {"formats", CheckFormats},
 #endif
