@@ -1,6 +1,7 @@
 // Z_GetMetafileInfo: the descriptor of a metafile handle. The kind is found
 // out by asking for an enhanced header first; classic metafiles are
 // described from their bytes like a file.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,11 +15,22 @@ void DescribeEnhanced(HENHMETAFILE metafile, const ENHMETAHEADER &header, MetaBi
     info->Handle = metafile;
     info->IsEnhanced = 1;
     const SIZEL device = header.szlDevice, millimeters = header.szlMillimeters;
-    info->DeviceExtX = MulDiv(header.rclFrame.right - header.rclFrame.left, device.cx, millimeters.cx * 100);
-    info->DeviceExtY = MulDiv(std::abs(header.rclFrame.bottom - header.rclFrame.top), device.cy, millimeters.cy * 100);
+    // A header is the file's word: extents and sizes that do not fit the
+    // 32-bit arithmetic give -1, as MulDiv reports an overflow.
+    auto framePixels = [](long long extent, LONG pixels, LONG mm) -> LONG {
+        const long long hundredths = static_cast<long long>(mm) * 100;
+        if (extent > INT_MAX || extent < INT_MIN || hundredths > INT_MAX || hundredths < INT_MIN) return -1;
+        return MulDiv(static_cast<int>(extent), pixels, static_cast<int>(hundredths));
+    };
+    const RECTL &frame = header.rclFrame;
+    info->DeviceExtX = framePixels(static_cast<long long>(frame.right) - frame.left, device.cx, millimeters.cx);
+    info->DeviceExtY = framePixels(std::llabs(static_cast<long long>(frame.bottom) - frame.top), device.cy, millimeters.cy);
     // Dots per inch of the reference device, truncated; a header without a
     // physical size has none.
-    auto dotsPerInch = [](LONG pixels, LONG mm) { return mm > 0 ? LONG(double(pixels) / mm * 25.4) : 0; };
+    auto dotsPerInch = [](LONG pixels, LONG mm) -> LONG {
+        const double dots = mm > 0 ? double(pixels) / mm * 25.4 : 0;
+        return dots > -2147483648.0 && dots < 2147483648.0 ? LONG(dots) : 0;
+    };
     info->XResolution = dotsPerInch(device.cx, millimeters.cx);
     info->YResolution = dotsPerInch(device.cy, millimeters.cy);
 }

@@ -15,12 +15,14 @@ void PlayMetafileBytes(const std::uint8_t *data, std::size_t size) {
     if (Z_ParseMetaBits(copy, static_cast<DWORD>(size), &meta, 1) == STATUS_OK) {
         MetaBitmap info{};
         Z_GetMetafileInfo(meta.Handle, &info);
-        // A width of 64 keeps the picture's aspect and bounds the work a
-        // file claiming a huge natural size could cause.
+        // 64 pixels wide at the picture's aspect, at most 256 high: a file
+        // claiming a huge natural size must not turn into a huge record.
+        const LONG naturalWidth = info.DeviceExtX != 0 ? info.DeviceExtX : info.WindowExtX;
+        const LONG naturalHeight = info.DeviceExtY != 0 ? info.DeviceExtY : info.WindowExtY;
+        int height = naturalWidth > 0 && naturalHeight > 0 ? MulDiv(64, naturalHeight, naturalWidth) : 48;
+        height = height < 1 ? 1 : height > 256 ? 256 : height;
         BitmapRecord bitmap{};
-        if (info.DeviceExtY < 64 * 64 && info.WindowExtY < 64 * 64 &&
-            Z_ConvertFromMetafile(&bitmap, meta.Handle, 64, 0) == STATUS_OK)
-            KrnFreeBitmap(&bitmap);
+        if (Z_ConvertFromMetafile(&bitmap, meta.Handle, 64, height) == STATUS_OK) KrnFreeBitmap(&bitmap);
         Z_DeleteMetaBitmap(&meta);
     }
     delete[] copy;

@@ -109,7 +109,10 @@ void RecordDib::MakeBottomUp() noexcept {
 }
 
 bool StretchDibToDevice(HDC hdc, DcObject &dc, const DibBlit &b, const RecordDib &dib) noexcept {
-    if (std::abs(b.wDest) > kLargestExtent || std::abs(b.hDest) > kLargestExtent) return true;
+    // Source extents beyond any surface come from damaged records only; a
+    // shrink walks every source step, so they would cost minutes.
+    const auto beyond = [](int extent) { return extent > kLargestExtent || extent < -kLargestExtent; };
+    if (beyond(b.wDest) || beyond(b.hDest) || beyond(b.wSrc) || beyond(b.hSrc)) return true;
     // StretchDIBits maps its destination through the DC: make that mapping
     // the identity for this one call.
     DcState &state = dc.State();
