@@ -168,6 +168,10 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
 
 using namespace zelt::platform;
 
+namespace {
+constexpr int kLargestCoordinate = (1 << 27) - 1;
+}  // namespace
+
 extern "C" int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc, int ySrc,
                                    int SrcWidth, int SrcHeight, const VOID *lpBits, const BITMAPINFO *lpbmi,
                                    UINT iUsage, DWORD rop) {
@@ -176,6 +180,14 @@ extern "C" int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth
             DibCall{xDest, yDest, DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight, lpBits, lpbmi, iUsage, rop});
     DcObject *dc = FindDc(hdc);
     if (dc == nullptr || lpBits == nullptr) return 0;
+    // GDI keeps coordinates to 27 bits and a sign; beyond that the sums
+    // below would overflow, so such calls fail.
+    for (const int value : {xDest, yDest, DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight}) {
+        if (value > kLargestCoordinate || value < -kLargestCoordinate) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+    }
     Surface source;
     if (lpbmi == nullptr || !DescribeDib(*lpbmi, lpBits, iUsage, *dc->SelectedPalette(), source)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -23,8 +23,8 @@ protected:
         window_ = CreateWindowExA(0, "ZeltClipboard", "", 0, 0, 0, 8, 8, {}, {}, {}, {});
 #endif
         ASSERT_NE(window_, nullptr);
-        // Palette and device bitmap need the window's DC, which the software
-        // platform's windows do not have yet.
+        // Palette and device bitmap need the window's DC, which a
+        // message-only window may not give.
         HDC dc = GetDC(window_);
         everything_ = dc != nullptr ? 0x1F : COPY_EMPTY | COPY_DIB | COPY_REGION;
         if (dc != nullptr) ReleaseDC(window_, dc);
