@@ -1,7 +1,9 @@
 // The clipboard: bitmap and region round trip, what is placed, damaged
 // regions, pasted metafiles, allocation failures.
 #include <cstring>
+#include <future>
 #include <random>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,51 @@ TEST_F(Clipboard, ImagesAndRegionsComeBack) {
     ASSERT_EQ(Z_CopyFromClipboard(window_, metafile.get()), 1);
     EXPECT_TRUE(metafile->Width == 100 && metafile->Height == 50 && metafile->BitsPerPixel == 24);
     EXPECT_EQ(KrnGetPixelColor(metafile.get(), 20, 40), RGB(10, 200, 30));
+}
+
+TEST_F(Clipboard, AnotherApplicationsDrawingPastes) {
+    // Another application: a thread with a window of its own records a
+    // drawing, places it and keeps its window until the paste is done.
+    std::promise<void> placed, pasted;
+    std::thread other([&] {
+#if defined(_WIN32)
+        HWND owner = CreateWindowExA(0, "ZeltClipboard", "", 0, 0, 0, 8, 8, HWND_MESSAGE, {}, {}, {});
+#else
+        HWND owner = CreateWindowExA(0, "ZeltClipboard", "", 0, 0, 0, 8, 8, {}, {}, {}, {});
+#endif
+        HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, "Other\0Drawing\0");
+        HGDIOBJ brush = SelectObject(recorder, GetStockObject(BLACK_BRUSH));
+        Rectangle(recorder, 10, 5, 60, 25);  // bounds (10, 5, 59, 24)
+        SelectObject(recorder, brush);
+        HENHMETAFILE drawing = CloseEnhMetaFile(recorder);
+        if (OpenClipboard(owner)) {
+            EmptyClipboard();
+            SetClipboardData(CF_ENHMETAFILE, drawing);
+            CloseClipboard();
+        }
+        placed.set_value();
+        pasted.get_future().wait();
+        DestroyWindow(owner);
+    });
+    placed.get_future().wait();
+    ScopedBitmap bitmap;
+    const int result = Z_CopyFromClipboard(window_, bitmap.get());
+    // The system offers the drawing as a metafile picture too.
+    METAFILEPICT picture{};
+    if (OpenClipboard(window_)) {
+        if (HGLOBAL block = GetClipboardData(CF_METAFILEPICT)) {
+            picture = *static_cast<const METAFILEPICT *>(GlobalLock(block));
+            GlobalUnlock(block);
+        }
+        CloseClipboard();
+    }
+    pasted.set_value();
+    other.join();
+    ASSERT_EQ(result, 1);
+    EXPECT_TRUE(bitmap->Width == 50 && bitmap->Height == 20 && bitmap->BitsPerPixel == 24)
+        << bitmap->Width << " x " << bitmap->Height;
+    EXPECT_EQ(KrnGetPixelColor(bitmap.get(), 10, 25), RGB(0, 0, 0)) << "the drawing fills its bounds";
+    EXPECT_TRUE((picture.mm == MM_ISOTROPIC || picture.mm == MM_ANISOTROPIC) && picture.hMF != nullptr) << picture.mm;
 }
 
 TEST_F(Clipboard, FailuresLeaveNothingBehind) {
