@@ -8,6 +8,7 @@
 #include "support/front_fixture.h"
 #include "support/json_reader.h"
 #include "support/paint_canvas.h"
+#include "interchange/metafile_info.h"
 
 namespace zelt::test {
 namespace {
@@ -161,6 +162,24 @@ TEST_F(Metafiles, RecordedVectorFilesPlayAsTheTestPicture) {
             EXPECT_EQ(canvas.At(x, y), DWORD(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c))) << x << "," << y;
         }
     Z_DeleteMetaBitmap(&text);
+}
+
+// Pixel sizes of clipboard metafile pictures on a 96-dpi screen, worked out
+// by hand from each mapping mode's unit.
+TEST_F(Metafiles, PictureSizesFollowTheirMappingModes) {
+    const struct {
+        LONG mm, xExt, yExt, width, height;
+    } cases[] = {
+        {MM_TEXT, -300, 200, 300, 200},  {MM_LOMETRIC, 254, -508, 96, 192}, {MM_HIMETRIC, 2540, 1270, 96, 48},
+        {MM_LOENGLISH, 100, 250, 96, 240}, {MM_HIENGLISH, 1000, 500, 96, 48}, {MM_TWIPS, 1440, 720, 96, 48},
+        {MM_ISOTROPIC, 1000, 500, 96, 48}, {MM_ANISOTROPIC, 0, 0, 61, 46},     {MM_ANISOTROPIC, -40, 20, 640, -320},
+        {9, 1, 1, 640, 480},
+    };
+    for (const auto &c : cases) {
+        METAFILEPICT picture{c.mm, c.xExt, c.yExt, nullptr};
+        const SIZE size = MetafilePictSize(&picture, 96, 96);
+        EXPECT_TRUE(size.cx == c.width && size.cy == c.height) << "mode " << c.mm << ": " << size.cx << " x " << size.cy;
+    }
 }
 
 TEST_F(Metafiles, FailuresLeaveNothingBehind) {
