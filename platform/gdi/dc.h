@@ -104,6 +104,10 @@ private:
     int saveDepth_ = 0;
 };
 
+// Logical units per millimetre of a fixed mapping mode (MM_ISOTROPIC starts
+// as MM_LOMETRIC); 1 for the others.
+double LogicalUnitsPerMillimetre(int mode) noexcept;
+
 // The DC a handle names (screen or memory), the DC state an enhanced
 // metafile DC keeps (so that the calls reading a DC answer for it), or
 // nullptr.

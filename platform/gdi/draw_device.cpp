@@ -189,16 +189,6 @@ int TotalPoints(const INT *counts, int polygons) {
     return static_cast<int>(std::min<long long>(total, 0x7FFFFFFF));
 }
 
-// Interior with the brush, then the outline with the pen, both made ready
-// before either runs: a shape is drawn whole or not at all.
-bool PaintShape(DcObject &dc, const RegionData &interior, const RegionData &outline, const DevicePen &pen) {
-    PreparedFill fill, stroke;
-    if (!PrepareBrushFill(dc, interior, dc.State().brush, Rop3FromRop2(dc.State().rop2), fill)) return false;
-    if (!pen.null && !PrepareColorFill(dc, outline, pen.colour, dc.State().rop2, stroke)) return false;
-    const bool filled = fill.Run(dc);
-    return stroke.Run(dc) && filled;
-}
-
 bool Polygons(DcObject &dc, const POINT *points, const INT *counts, int polygons, int fillMode, bool fill,
               const DevicePen &pen) {
     GuardBox guard;

@@ -63,6 +63,14 @@ bool PrepareBrushFill(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD 
     return fill.visible.Empty() || PrepareBrushPattern(dc, brush, rop3, fill.pattern);
 }
 
+bool PaintShape(DcObject &dc, const RegionData &interior, const RegionData &outline, const DevicePen &pen) {
+    PreparedFill fill, stroke;
+    if (!PrepareBrushFill(dc, interior, dc.State().brush, Rop3FromRop2(dc.State().rop2), fill)) return false;
+    if (!pen.null && !PrepareColorFill(dc, outline, pen.colour, dc.State().rop2, stroke)) return false;
+    const bool filled = fill.Run(dc);
+    return stroke.Run(dc) && filled;
+}
+
 bool PaintWithColor(DcObject &dc, const RegionData &area, COLORREF colour, int rop2) {
     PreparedFill fill;
     return PrepareColorFill(dc, area, colour, rop2, fill) && fill.Run(dc);

@@ -44,6 +44,9 @@ struct PreparedFill {
 };
 bool PrepareColorFill(DcObject &dc, const RegionData &area, COLORREF colour, int rop2, PreparedFill &fill);
 bool PrepareBrushFill(DcObject &dc, const RegionData &area, HBRUSH brush, DWORD rop3, PreparedFill &fill);
+// Interior with the brush, then the outline with the pen. Both passes are
+// made ready before either runs: a shape is drawn whole or not at all.
+bool PaintShape(DcObject &dc, const RegionData &interior, const RegionData &outline, const DevicePen &pen);
 
 // Paints the device pixels of `area` that the DC may draw into.
 bool PaintWithColor(DcObject &dc, const RegionData &area, COLORREF colour, int rop2);

@@ -14,16 +14,6 @@ using namespace zelt::platform;
 
 namespace {
 
-// Interior with the brush, then the outline with the pen. Both passes are
-// made ready before either runs: a shape is drawn whole or not at all.
-bool PaintShape(DcObject &dc, const RegionData &interior, const RegionData &outline, const DevicePen &pen) {
-    PreparedFill fill, stroke;
-    if (!PrepareBrushFill(dc, interior, dc.State().brush, Rop3FromRop2(dc.State().rop2), fill)) return false;
-    if (!pen.null && !PrepareColorFill(dc, outline, pen.colour, dc.State().rop2, stroke)) return false;
-    const bool filled = fill.Run(dc);
-    return stroke.Run(dc) && filled;
-}
-
 // The outline of a shape whose painted pixels are `filled` (pen and brush
 // together), and the part left to the brush. A cosmetic pen is the
 // 4-neighbour boundary; a geometric pen strokes that boundary with its tip.

@@ -17,16 +17,7 @@ LONG Round(double value) { return static_cast<LONG>(std::floor(value + 0.5)); }
 void SetFixedExtents(DcState &state, int mode) {
     const int horzSize = ScreenDeviceCaps(HORZSIZE), vertSize = ScreenDeviceCaps(VERTSIZE);
     const int horzRes = ScreenDeviceCaps(HORZRES), vertRes = ScreenDeviceCaps(VERTRES);
-    // Logical units per millimetre, as a fraction.
-    double perMm = 1;
-    switch (mode) {
-        case MM_LOMETRIC: case MM_ISOTROPIC: perMm = 10; break;
-        case MM_HIMETRIC: perMm = 100; break;
-        case MM_LOENGLISH: perMm = 100 / 25.4; break;
-        case MM_HIENGLISH: perMm = 1000 / 25.4; break;
-        case MM_TWIPS: perMm = 1440 / 25.4; break;
-        default: break;
-    }
+    const double perMm = LogicalUnitsPerMillimetre(mode);
     state.windowExt = SIZE{Round(horzSize * perMm), Round(vertSize * perMm)};
     state.viewportExt = SIZE{horzRes, -vertRes};
 }
@@ -52,6 +43,17 @@ void FixIsotropic(DcState &state) {
 bool ScalableMode(int mode) { return mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC; }
 
 }  // namespace
+
+double LogicalUnitsPerMillimetre(int mode) noexcept {
+    switch (mode) {
+        case MM_LOMETRIC: case MM_ISOTROPIC: return 10;
+        case MM_HIMETRIC: return 100;
+        case MM_LOENGLISH: return 100 / 25.4;
+        case MM_HIENGLISH: return 1000 / 25.4;
+        case MM_TWIPS: return 1440 / 25.4;
+        default: return 1;
+    }
+}
 
 bool DcObject::IsIdentityTransform() const noexcept {
     return state_.windowOrg.x == state_.viewportOrg.x && state_.windowOrg.y == state_.viewportOrg.y &&

@@ -214,15 +214,7 @@ const Affine &EmfPlayer::Transform() noexcept {
 }
 
 void EmfPlayer::SetFixedExtents() noexcept {
-    double perMm = 1;
-    switch (state.mapMode) {
-        case MM_LOMETRIC: case MM_ISOTROPIC: perMm = 10; break;
-        case MM_HIMETRIC: perMm = 100; break;
-        case MM_LOENGLISH: perMm = 100 / 25.4; break;
-        case MM_HIENGLISH: perMm = 1000 / 25.4; break;
-        case MM_TWIPS: perMm = 1440 / 25.4; break;
-        default: break;
-    }
+    const double perMm = LogicalUnitsPerMillimetre(state.mapMode);
     state.windowExt = SIZE{static_cast<LONG>(std::lround(referenceMillimetres_.cx * perMm)),
                            static_cast<LONG>(std::lround(referenceMillimetres_.cy * perMm))};
     state.viewportExt = SIZE{referencePixels_.cx, -referencePixels_.cy};
