@@ -21,7 +21,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev)
+DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libgif-dev)
 # Programs that read what we write and write what we read: the interchange
 # tests hand metafiles to them and take theirs (never linked).
 INTEROP_PACKAGES=(libwmf-bin libreoffice-draw inkscape imagemagick)

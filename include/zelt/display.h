@@ -342,6 +342,78 @@ ZAPI int ZELT_API Z_AllocateMetaBitmapBits(const MetaBitmap *metaBitmap, void **
 /* Deletes the descriptor's handle, when there is one, and sets it to NULL. */
 ZAPI int ZELT_API Z_DeleteMetaBitmap(MetaBitmap *metaBitmap);
 
+/* ---- animation playback -------------------------------------------------------------- */
+/* States reported by Z_ProcessPlayback and Z_GetPlaybackState. */
+#define PLAYBACK_START 0
+#define PLAYBACK_CLEARED 1
+#define PLAYBACK_DRAW 2
+#define PLAYBACK_WAIT_ROWS 3
+#define PLAYBACK_DRAWN 4
+#define PLAYBACK_WAIT_INPUT 5
+#define PLAYBACK_WAIT_DELAY 6
+#define PLAYBACK_WAIT_INPUT_DELAY 7
+#define PLAYBACK_DISPOSE 8
+#define PLAYBACK_DISPOSED 9
+#define PLAYBACK_END 10
+
+/* One playback, held through the global handle of its block. */
+typedef struct PlaybackRecord {
+    LONG Index;             /* list position of the current frame; -1 before the first */
+    DWORD State;            /* PLAYBACK_... */
+    BitmapRecord *Target;   /* the canvas (the caller's) */
+    HBITMAPLIST FrameList;  /* the frames (handed back by Z_DestroyPlayback) */
+    DWORD FrameStartTick;   /* GetTickCount when the current frame's delay began */
+    RECT UpdateRect;        /* canvas area changed since last cleared (stored coordinates) */
+    BitmapRecord SavedArea; /* canvas under a frame with disposal 3 */
+    DWORD RowsPending;      /* nonzero while the last appended frame lacks rows */
+    DWORD RowsMissing;      /* rows of that frame not yet reported */
+    BYTE *RowFlags;         /* one bit per row of that frame, most significant first */
+} PlaybackRecord;
+
+ZAPI int ZELT_API Z_CreatePlayback(HGLOBAL *phPlayback, BitmapRecord *pTarget, HBITMAPLIST hFrameList);
+ZAPI int ZELT_API Z_DestroyPlayback(HGLOBAL hPlayback, HBITMAPLIST *phFrameList);
+ZAPI int ZELT_API Z_AppendPlayback(HGLOBAL hPlayback, BitmapRecord *pFrame);
+ZAPI int ZELT_API Z_ValidatePlaybackLines(HGLOBAL hPlayback, int nRow, int nLines);
+ZAPI int ZELT_API Z_ProcessPlayback(HGLOBAL hPlayback, UINT *pState);
+ZAPI int ZELT_API Z_GetPlaybackState(HGLOBAL hPlayback, UINT *pState);
+ZAPI int ZELT_API Z_CancelPlaybackWait(HGLOBAL hPlayback);
+ZAPI int ZELT_API Z_GetPlaybackDelay(HGLOBAL hPlayback, UINT *pDelay);
+ZAPI int ZELT_API Z_SetPlaybackIndex(HGLOBAL hPlayback, int nIndex);
+ZAPI int ZELT_API Z_GetPlaybackIndex(HGLOBAL hPlayback, int *pIndex);
+ZAPI int ZELT_API Z_GetPlaybackUpdateRect(HGLOBAL hPlayback, RECT *pRect, int bClear);
+ZAPI int ZELT_API Z_ClearPlaybackUpdateRect(HGLOBAL hPlayback);
+
+/* ---- colour spaces ---------------------------------------------------------------------- */
+#define COLORSPACE_BGR 0  /* 3 bytes: blue, green, red */
+#define COLORSPACE_YUV 1  /* 3 signed 16-bit: Y, U = B - Y, V = R - Y; 16384 = 1.0 */
+#define COLORSPACE_CMYK 2 /* 4 bytes: cyan, magenta, yellow, black */
+#define COLORSPACE_HSV 3  /* 3 bytes: hue (256ths of a turn), saturation, value */
+#define COLORSPACE_HLS 4  /* 3 bytes: hue (255ths of a turn), lightness, saturation */
+#define COLORSPACE_YIQ 5  /* 3 signed 16-bit: Y, I, Q; 16384 = 1.0 */
+#define COLORSPACE_CMY 6  /* 3 bytes: cyan, magenta, yellow */
+/* Converts pixelCount pixels from one space to another through 24-bit
+   blue-green-red. The arrays may overlap only when both spaces are BGR. */
+ZAPI int ZELT_API Z_ConvertColorSpace(const void *source, void *destination, int pixelCount, int fromSpace,
+                                      int toSpace);
+
+/* ---- underlay -------------------------------------------------------------------------- */
+#define UNDERLAY_TILE 0
+#define UNDERLAY_STRETCH 1
+/* Raises or lowers every channel of the bitmap (inside its region) by the
+   underlay's gray level around 128, the underlay tiled from the top-left
+   corner or stretched to the bitmap's size. The underlay is not changed. */
+ZAPI int ZELT_API Z_UnderlayBitmap(BitmapRecord *bitmap, const BitmapRecord *underlay, UINT flags);
+
+/* ---- halftone --------------------------------------------------------------------------- */
+#define HALFTONE_CLUSTER 0
+#define HALFTONE_DISPERSE 1
+/* Replaces the bitmap with a 1-bit halftone of it (ordered dither against
+   the clustered or dispersed 8 x 8 matrix), keeping its size, region and
+   perspective; on failure the bitmap is untouched. The Ext form turns the
+   screen by nAngle hundredths of a degree. */
+ZAPI int ZELT_API Z_HalfToneBitmap(BitmapRecord *pBitmap, UINT uType);
+ZAPI int ZELT_API Z_HalfToneBitmapExt(BitmapRecord *pBitmap, UINT uType, int nAngle);
+
 #ifdef __cplusplus
 }
 #endif

@@ -510,6 +510,66 @@ KRNAPI int ZELT_API KrnConvertColorRes(const BitmapRecord *source, BitmapRecord 
                                        const RGBQUAD *colors, HPALETTE palette, int colorCount, int lowBit,
                                        int highBit);
 
+/* Mirrors the stored image in place: KRN_FLIP_HORIZONTAL reverses every
+   row, KRN_FLIP_VERTICAL reverses the order of the rows. The region, when
+   there is one, is mirrored with it. STATUS_NO_BITMAP for a null or
+   unallocated bitmap; STATUS_BAD_PARAMETER for another direction. */
+#define KRN_FLIP_HORIZONTAL 0
+#define KRN_FLIP_VERTICAL 1
+KRNAPI int ZELT_API KrnFlipBitmap(BitmapRecord *bitmap, int direction);
+/* Turns the image into gray in place: bits 8 gives 8 bits per pixel with a
+   gray ramp palette (black to white); 12 and 16 give deep gray (Order 2)
+   filling the whole sample. The level of a colour is its luminance
+   (299 R + 587 G + 114 B) / 1000; gray images keep their levels. Size,
+   perspective, region and descriptive fields are kept. STATUS_NO_BITMAP,
+   STATUS_BAD_PARAMETER for another depth, STATUS_NO_MEMORY (the image is
+   then unchanged). */
+KRNAPI int ZELT_API KrnGrayscaleBitmap(BitmapRecord *bitmap, int bits);
+/* Resamples the stored image in place to width x height: each target pixel
+   is the area-weighted average of the source pixels it covers when
+   shrinking, and interpolated when enlarging (KRN_RESIZE_NEAREST: the
+   nearest source pixel, no new colours). The region is scaled with it.
+   STATUS_NO_BITMAP, STATUS_BAD_PARAMETER for a size below 1 or another
+   flag, STATUS_NO_MEMORY (the image is then unchanged). */
+#define KRN_RESIZE_NEAREST 0x0001
+KRNAPI int ZELT_API KrnResizeBitmap(BitmapRecord *bitmap, int width, int height, UINT flags);
+/* Stores the picture of `bitmap` in perspective `perspective` (0..8): the
+   pixels are moved (turned or mirrored) so that the image shows the same
+   picture, the record's ViewPerspective becomes `perspective` and Width and
+   Height are exchanged when the turn is a quarter turn. With `source` not
+   NULL, `bitmap` is first made a deep copy of it (and freed on failure);
+   with `source` NULL the change is made in place. flags: reserved, 0.
+   STATUS_NO_BITMAP, STATUS_BAD_PARAMETER, STATUS_NO_MEMORY (the image is
+   then unchanged). */
+KRNAPI int ZELT_API KrnChangePerspective(const BitmapRecord *source, BitmapRecord *bitmap, int perspective,
+                                         UINT flags);
+/* Copies `source` into `destination` at the rectangle (left, top, width,
+   height), given in the destination's coordinates in the source's
+   perspective (for equal perspectives: stored coordinates), the source read
+   from (sourceLeft, sourceTop) in its own coordinates of that perspective.
+   The two must have the same BitsPerPixel (and Order above 8 bits); pixel
+   values are copied as they stand. Flags: KRN_COMBINE_COPY (required) and
+   KRN_COMBINE_SOURCE_REGION to copy only the source pixels inside the
+   source's region when it has one. The rectangle is clipped to both images.
+   STATUS_NO_BITMAP, STATUS_BAD_PARAMETER. */
+#define KRN_COMBINE_SOURCE_REGION 0x0010
+#define KRN_COMBINE_COPY 0x0020
+KRNAPI int ZELT_API KrnCombineBitmap(BitmapRecord *destination, int left, int top, int width, int height,
+                                     const BitmapRecord *source, int sourceLeft, int sourceTop, UINT flags);
+/* Error-diffusion dithering of 24-bit rows (blue, green, red) back to a
+   palette, row after row. KrnStartDither prepares `ditherRecord` (a record
+   described with KrnInitBitmapRecord at the rows' Width, no data): it keeps
+   the colorCount colours, the target depth `bits` (1..8) and the errors
+   carried from row to row; flags: reserved, 0. KrnDitherRow turns the next
+   row of Width pixels from `source` into packed indices in `target` (which
+   may be the same buffer). KrnStopDither releases what Start made
+   (harmless on a record it did not prepare). STATUS_BAD_PARAMETER,
+   STATUS_NO_MEMORY. */
+KRNAPI int ZELT_API KrnStartDither(BitmapRecord *ditherRecord, const RGBQUAD *colors, int colorCount, int bits,
+                                   UINT flags);
+KRNAPI int ZELT_API KrnDitherRow(BitmapRecord *ditherRecord, void *target, const void *source);
+KRNAPI int ZELT_API KrnStopDither(BitmapRecord *ditherRecord);
+
 /* ---- drawing into a bitmap with GDI ------------------------------------------
    KrnCreateBitmapDC gives a memory DC whose drawing surface is the bitmap's
    displayed picture (Width x Height, or Height x Width for perspectives 4,
