@@ -92,32 +92,6 @@ typedef struct MetaBitmap {
 #define PAN_CLOSE 3
 #define PAN_PAINTED 4
 
-/* ---- playback states ------------------------------------------------------------ */
-#define PLAYBACK_START 0
-#define PLAYBACK_CLEARED 1
-#define PLAYBACK_DRAW 2
-#define PLAYBACK_WAIT_ROWS 3
-#define PLAYBACK_DRAWN 4
-#define PLAYBACK_WAIT_INPUT 5
-#define PLAYBACK_WAIT_DELAY 6
-#define PLAYBACK_WAIT_INPUT_DELAY 7
-#define PLAYBACK_DISPOSE 8
-#define PLAYBACK_DISPOSED 9
-#define PLAYBACK_END 10
-
-/* ---- halftone matrices ------------------------------------------------------------ */
-#define HALFTONE_CLUSTER 0
-#define HALFTONE_DISPERSE 1
-
-/* ---- colour spaces ------------------------------------------------------------------ */
-#define COLORSPACE_BGR 0
-#define COLORSPACE_YUV 1
-#define COLORSPACE_CMYK 2
-#define COLORSPACE_HSV 3
-#define COLORSPACE_HLS 4
-#define COLORSPACE_YIQ 5
-#define COLORSPACE_CMY 6
-
 /* ---- library entry ------------------------------------------------------------------ */
 /* The module entry point. On hosts without a Windows loader it is called
    through the platform's module attach when the library loads and unloads. */
