@@ -8,8 +8,10 @@
 #include "contact_sheet.h"
 #include "demo_image.h"
 #include "devices.h"
+#include "image_ops.h"
 #include "metafile_io.h"
 #include "options.h"
+#include "play.h"
 #include "png_io.h"
 #include "selection.h"
 #include "store.h"
@@ -58,6 +60,7 @@ int main(int argc, char **argv) {
         std::fputs(zeltpaint::UsageText(), stdout);
         return 0;
     }
+    if (!options.play.empty()) return zeltpaint::RunPlay(options);
 
     zeltpaint::OwnedBitmap loaded;
     int status = STATUS_OK;
@@ -86,6 +89,13 @@ int main(int argc, char **argv) {
     // A selection the library refuses was asked for on the command line.
     status = zeltpaint::ApplySelection(image, options, error);
     if (status != STATUS_OK) return Fail(status == STATUS_BAD_PARAMETER ? kExitUsage : kExitFailed, error, status);
+    // An unreadable underlay file is a bad command line, like the input.
+    zeltpaint::OwnedBitmap underlay;
+    if (!options.imageOps.underlay.empty() &&
+        (status = zeltpaint::LoadImageFile(options.imageOps.underlay, &underlay.record, error)) != STATUS_OK)
+        return Fail(kExitUsage, error, status);
+    status = zeltpaint::ApplyImageOps(image, options.imageOps, &underlay.record, error);
+    if (status != STATUS_OK) return Fail(kExitFailed, error, status);
 
     for (const auto &[path, enhanced] : {std::pair{options.wmfOutput, false}, std::pair{options.emfOutput, true}}) {
         if (path.empty()) continue;
@@ -96,7 +106,10 @@ int main(int argc, char **argv) {
 
     const std::string name = options.input.empty() ? std::string("DEMO IMAGE") : options.input;
     zeltpaint::Picture picture;
-    if (options.WantsContactSheet()) {
+    if (options.imageOps.halftoneSheet) {
+        const std::string title = "ZELTPAINT: " + name + " HALFTONED";
+        status = zeltpaint::MakeHalftoneSheet(image, *options.imageOps.halftoneSheet, title, picture, error);
+    } else if (options.WantsContactSheet()) {
         char mode[16];
         std::snprintf(mode, sizeof(mode), "%X", options.DisplayMode());
         const std::string title =

@@ -125,6 +125,33 @@ const char *UsageText() {
            "                          the picture is painted through the selection on black\n"
            "                          and its outline drawn with marching ants\n"
            "\n"
+           "image operations (after storing and selecting, before painting):\n"
+           "  --underlay FILE[,stretch]\n"
+           "                          lay a PNG or BMP under the image as a texture: every\n"
+           "                          channel moves by the file's gray level around 128,\n"
+           "                          tiled from the top-left corner (default) or stretched\n"
+           "                          to the image; only the selection changes\n"
+           "  --halftone ANGLE[,CELL] turn the image into a 1-bit halftone, the screen turned\n"
+           "                          by ANGLE degrees (fractional and negative allowed); CELL\n"
+           "                          is cluster (default) or disperse\n"
+           "  --halftone-sheet CELL   write the image halftoned at 0, 15, 45 and 75 degrees\n"
+           "                          with that cell, side by side, instead of the picture\n"
+           "\n"
+           "animation:\n"
+           "  --play ANIM.GIF         play an animated GIF through the library's playback engine\n"
+           "                          into the directory -o names (required): frame-NNN.png for\n"
+           "                          every frame shown, as a window painted from the update\n"
+           "                          rectangles shows it, and delays.txt (one line per frame:\n"
+           "                          file, display time in ms, 'input' when the frame waits\n"
+           "                          for user input). The tool does not sleep: every wait is\n"
+           "                          taken as over at once. The canvas is the GIF's logical\n"
+           "                          screen at 24 bits on its background colour; --perspective\n"
+           "                          0 or 2 keeps its rows top-down or bottom-up. Only in\n"
+           "                          builds made with giflib (not the Windows build)\n"
+           "  --progressive           with --play, hand each frame's rows over a few at a time\n"
+           "                          while playing (interlaced frames pass by pass), as a\n"
+           "                          loader would; the frames shown are the same\n"
+           "\n"
            "  -h, --help              show this text\n"
            "\n"
            "exit status: 0 done, 1 the image could not be processed, 2 bad command line or\n"
@@ -158,6 +185,12 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
         std::vector<int> numbers;
         if (arg == "-h" || arg == "--help") {
             options.help = true;
+        } else if (arg == "--play") {
+            const char *v = value();
+            if (!v) return false;
+            options.play = v;
+        } else if (arg == "--progressive") {
+            options.progressive = true;
         } else if (arg == "--sheet") {
             options.sheet = true;
         } else if (arg == "--gray") {
@@ -218,6 +251,9 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             } else {
                 return bad(v, "selection must be 'ellipse' or 'wand:X,Y[,T]'");
             }
+        } else if (IsImageOpOption(arg)) {
+            const char *v = value();
+            if (!v || !ParseImageOpOption(arg, v, options.imageOps, error)) return false;
         } else if (arg == "--mode") {
             const char *v = value();
             if (!v) return false;
@@ -260,6 +296,20 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
     if (options.select != Selection::None && options.WantsContactSheet()) {
         error = "--select needs one picture (--device or an input image)";
         return false;
+    }
+    if (options.progressive && options.play.empty()) {
+        error = "--progressive needs --play";
+        return false;
+    }
+    if (!options.play.empty()) {
+        if (!options.outputGiven) {
+            error = "--play needs -o DIR, the directory the frames are written to";
+            return false;
+        }
+        if (options.perspective != -1 && options.perspective != 0 && options.perspective != 2) {
+            error = "--play keeps the canvas in perspective 0 or 2 only";
+            return false;
+        }
     }
     if (options.grayStorage && options.depth != 16) {
         error = "--gray needs --depth 16";

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "image_ops.h"
 #include "zelt/display.h"
 
 namespace zeltpaint {
@@ -17,6 +18,8 @@ struct Options {
     bool outputGiven = false;                // -o: a PNG is written also when metafiles are
     std::string wmfOutput, emfOutput;        // --wmf / --emf: the painted image as a metafile
     bool help = false;
+    std::string play;                        // --play: an animated GIF played into the directory -o names
+    bool progressive = false;                // --progressive: its frames arrive row by row while playing
     bool sheet = false;                      // --sheet, or implied (see WantsContactSheet)
 
     // How the image is kept before painting.
@@ -45,6 +48,9 @@ struct Options {
     Selection select = Selection::None;
     POINT wandSeed{};                        // displayed coordinates
     UINT wandTolerance = 32;
+
+    // Underlay and halftone, made after storing and selecting (image_ops.h).
+    ImageOps imageOps;
 
     UINT DisplayMode() const { return (modeBase | modeSet) & ~modeClear; }
     bool HasWindowLevel() const { return window.has_value() || windowLowBit >= 0 || windowHighBit >= 0; }

@@ -203,7 +203,7 @@ void CheckHelp() {
                                "--perspective", "--ordered", "--clustered", "--fixed-palette", "--bitonal-gray",
                                "--bitonal-resample", "--reduce-same-depth", "--no-reduce", "--indexed", "--no-indexed",
                                "--kernel-reduce", "--mode", "--intensity", "--contrast", "--gamma", "--window",
-                               "--window-bits"})
+                               "--window-bits", "--underlay", "--halftone", "--halftone-sheet"})
         CHECK(run.out.find(option) != std::string::npos, "--help does not explain " << option);
 }
 
@@ -419,6 +419,44 @@ void CheckMetafiles() {
           alone.exitCode << ": " << alone.err);
 }
 
+// The halftone is a two-level picture of the image's size; a uniform 128
+// underlay, tiled or stretched, changes nothing and a white one lifts black
+// to 127.
+void CheckImageOps() {
+    std::mt19937 random(5);
+    WriteBmp(gDir + "/noise.bmp", 29, 17, [&](int, int) { return static_cast<Rgb>(random() & 0xFFFFFF); });
+    WriteBmp(gDir + "/gray128.bmp", 5, 3, [](int, int) { return Rgb{0x808080}; });
+    WriteBmp(gDir + "/white.bmp", 3, 4, [](int, int) { return kWhite; });
+    WriteBmp(gDir + "/split.bmp", 8, 6, SplitImage);
+    const std::string noise = " '" + gDir + "/noise.bmp'";
+    for (const char *angle : {"0", "15", "-22.5,disperse", "90,cluster"}) {
+        Image halftone;
+        if (!PaintTo(std::string("--halftone ") + angle + noise, gDir + "/halftone.png", halftone)) continue;
+        CHECK(halftone.width == 29 && halftone.height == 17, angle << ": " << halftone.width << " x " << halftone.height);
+        std::map<Rgb, int> levels;
+        for (Rgb c : halftone.pixels) ++levels[c];
+        CHECK(levels.size() == 2 && levels.count(kBlack) && levels.count(kWhite), angle << ": " << levels.size() << " colours");
+    }
+    Image plain, under;
+    if (PaintTo(noise, gDir + "/plain.png", plain)) {
+        for (const char *mode : {"", ",tile", ",stretch"})
+            if (PaintTo("--underlay '" + gDir + "/gray128.bmp" + mode + "'" + noise, gDir + "/under.png", under))
+                CHECK(under.pixels == plain.pixels, "a 128 underlay" << mode << " changed the picture");
+    }
+    if (PaintTo("--underlay '" + gDir + "/white.bmp' '" + gDir + "/split.bmp'", gDir + "/lifted.png", under)) {
+        CHECK(under.At(0, 5) == 0x7F7F7F && under.At(7, 5) == kWhite, Hex(under.At(0, 5)) << " " << Hex(under.At(7, 5)));
+    }
+    Image sheet;
+    if (PaintTo("--halftone-sheet disperse", gDir + "/angles.png", sheet))
+        CHECK(sheet.width == 1060 && sheet.height == 858, "angle sheet " << sheet.width << " x " << sheet.height);
+    for (const char *bad : {"--halftone 15,round", "--halftone x", "--halftone-sheet", "--halftone-sheet dots"}) {
+        const Run run = RunTool(std::string(bad) + " -o '" + gDir + "/never.png'");
+        CHECK(run.exitCode == 2, bad << " exited " << run.exitCode);
+    }
+    const Run missing = RunTool("--underlay '" + gDir + "/absent.png'" + noise + " -o '" + gDir + "/never.png'");
+    CHECK(missing.exitCode == 2, "a missing underlay exited " << missing.exitCode);
+}
+
 #ifndef _WIN32
 // A PNG of any standard form written by libpng from samples given a pixel at
 // a time, `channels` each; small IDAT chunks, so the image data spans many.
@@ -538,7 +576,7 @@ int main(int argc, char **argv) {
         {"sheet", CheckSheet},           {"help", CheckHelp},       {"bad-option", CheckBadOption},
         {"missing-file", CheckMissingFile}, {"depths", CheckDepths}, {"source", CheckSource},
         {"perspective", CheckPerspective}, {"window-level", CheckWindowLevel}, {"select", CheckSelect},
-        {"metafiles", CheckMetafiles},
+        {"metafiles", CheckMetafiles},   {"image-ops", CheckImageOps},
 #ifndef _WIN32
         {"formats", CheckFormats},
 #endif
