@@ -520,15 +520,23 @@ KRNAPI int ZELT_API KrnFlipBitmap(BitmapRecord *bitmap, int direction);
 /* Turns the image into gray in place: bits 8 gives 8 bits per pixel with a
    gray ramp palette (black to white); 12 and 16 give deep gray (Order 2)
    filling the whole sample. The level of a colour is its luminance
-   (299 R + 587 G + 114 B) / 1000; gray images keep their levels. Size,
-   perspective, region and descriptive fields are kept. STATUS_NO_BITMAP,
+   (299 R + 587 G + 114 B) / 1000; gray images keep their levels (deep gray
+   read through its LowBit..HighBit window). Size, perspective, region and
+   descriptive fields are kept; the bit windows then cover the whole sample.
+   The thread's status callback sees the progress and may stop it (its
+   answer is then the status, the image unchanged). STATUS_NO_BITMAP,
    STATUS_BAD_PARAMETER for another depth, STATUS_NO_MEMORY (the image is
    then unchanged). */
 KRNAPI int ZELT_API KrnGrayscaleBitmap(BitmapRecord *bitmap, int bits);
 /* Resamples the stored image in place to width x height: each target pixel
    is the area-weighted average of the source pixels it covers when
-   shrinking, and interpolated when enlarging (KRN_RESIZE_NEAREST: the
-   nearest source pixel, no new colours). The region is scaled with it.
+   shrinking, and interpolated linearly between the two source pixel centres
+   around its centre when enlarging, each axis on its own (KRN_RESIZE_NEAREST:
+   the source pixel under its centre, no new colours). Gray-ramp palette
+   images average their indices; other palette images average colours and
+   take the nearest entry of their palette. The region is scaled with it;
+   the same size changes nothing. Progress goes to the status callback, which
+   may stop it.
    STATUS_NO_BITMAP, STATUS_BAD_PARAMETER for a size below 1 or another
    flag, STATUS_NO_MEMORY (the image is then unchanged). */
 #define KRN_RESIZE_NEAREST 0x0001
@@ -538,7 +546,10 @@ KRNAPI int ZELT_API KrnResizeBitmap(BitmapRecord *bitmap, int width, int height,
    picture, the record's ViewPerspective becomes `perspective` and Width and
    Height are exchanged when the turn is a quarter turn. With `source` not
    NULL, `bitmap` is first made a deep copy of it (and freed on failure);
-   with `source` NULL the change is made in place. flags: reserved, 0.
+   with `source` NULL (or `bitmap` itself) the change is made in place. The
+   change is KrnGetPerspectiveChange's: a vertical flip, then a clockwise
+   turn with rows in memory order; the region follows through the flip and
+   rotation services. flags: reserved, 0 (else STATUS_BAD_PARAMETER).
    STATUS_NO_BITMAP, STATUS_BAD_PARAMETER, STATUS_NO_MEMORY (the image is
    then unchanged). */
 KRNAPI int ZELT_API KrnChangePerspective(const BitmapRecord *source, BitmapRecord *bitmap, int perspective,
@@ -560,11 +571,14 @@ KRNAPI int ZELT_API KrnCombineBitmap(BitmapRecord *destination, int left, int to
    palette, row after row. KrnStartDither prepares `ditherRecord` (a record
    described with KrnInitBitmapRecord at the rows' Width, no data): it keeps
    the colorCount colours, the target depth `bits` (1..8) and the errors
-   carried from row to row; flags: reserved, 0. KrnDitherRow turns the next
-   row of Width pixels from `source` into packed indices in `target` (which
-   may be the same buffer). KrnStopDither releases what Start made
-   (harmless on a record it did not prepare). STATUS_BAD_PARAMETER,
-   STATUS_NO_MEMORY. */
+   carried from row to row in a block its Data addresses (so the record must
+   hold no image data; a second start replaces the first); flags: reserved,
+   0. KrnDitherRow turns the next row of Width pixels from `source` into
+   packed indices in `target` (which may be the same buffer); a failed row
+   leaves the target and the carried errors as they were. KrnStopDither
+   releases what Start made (harmless on a record it did not prepare);
+   KrnFreeBitmap does not, so a started record is always stopped.
+   STATUS_BAD_PARAMETER, STATUS_NO_MEMORY. */
 KRNAPI int ZELT_API KrnStartDither(BitmapRecord *ditherRecord, const RGBQUAD *colors, int colorCount, int bits,
                                    UINT flags);
 KRNAPI int ZELT_API KrnDitherRow(BitmapRecord *ditherRecord, void *target, const void *source);
