@@ -52,6 +52,8 @@ done <<'RUNS'
 32 --device 24 --depth 64 --perspective 3 --source 40,30,400,300
 32 --device 32 --select ellipse
 32 --device 24 --select wand:100,100,40 --perspective 6
+32 --device 24 --halftone 15
+32 --device 24 --depth 8 --halftone -45,disperse --perspective 5
 8 --device 8
 8 --device 8 --ordered --depth 4
 8 --device 8 --clustered --perspective 7
