@@ -15,6 +15,7 @@
 #include "bit_copy.h"
 #include "pixel_formats.h"
 #include "record_internal.h"
+#include "region_internal.h"
 
 namespace zelt::kernel {
 namespace {
@@ -101,22 +102,6 @@ void CopyRunByPixel(const CopyJob &job, LONG y, LONG first, LONG end) {
         return;
     }
     for (LONG c = first; c < end; ++c, row += job.map.stepXy) write(RowAddress(job.destination, row), x, read(from, c));
-}
-
-// Rows of the region's row table that lie in the record (a table may stop
-// at its last non-empty row) once every row's runs are known to lie in the
-// run data; -1 for a record that does not hold together.
-LONG CheckedRegionRows(const RegionRecord &region) {
-    if (region.Bounds.bottom <= region.Bounds.top || region.RowTable == nullptr) return 0;
-    const LONG stored = static_cast<LONG>(region.RowTableBytes / sizeof(RowEntry));
-    const LONG rows = std::min<LONG>(region.Bounds.bottom - region.Bounds.top, stored);
-    for (LONG i = 0; i < rows; ++i) {
-        const RowEntry &entry = region.RowTable[i];
-        if (entry.Count == 0) continue;
-        const std::uint64_t end = std::uint64_t{entry.Offset} + std::uint64_t{entry.Count} * sizeof(LONG);
-        if (entry.Offset % sizeof(LONG) != 0 || end > region.RunBytes || region.RunData == nullptr) return -1;
-    }
-    return rows;
 }
 
 // The clipped source rectangle (stored source coordinates) and the offset

@@ -11,6 +11,7 @@
 #include "memory_internal.h"
 #include "pixel_formats.h"
 #include "record_internal.h"
+#include "region_internal.h"
 
 namespace zelt::kernel {
 namespace {
@@ -74,25 +75,6 @@ void RepeatPixel(BYTE *row, DWORD bytes, const PixelFormat &format, std::uint64_
     }
 }
 
-// Rows of the region's row table that lie in the record (a table may have
-// been trimmed to its last non-empty row).
-LONG RegionRowCount(const RegionRecord &region) {
-    if (region.Bounds.bottom <= region.Bounds.top || region.RowTable == nullptr) return 0;
-    const LONG stored = static_cast<LONG>(region.RowTableBytes / sizeof(RowEntry));
-    return std::min<LONG>(region.Bounds.bottom - region.Bounds.top, stored);
-}
-
-// True when every row's runs lie inside the run data.
-bool RegionRunsFit(const RegionRecord &region, LONG rows) {
-    for (LONG i = 0; i < rows; ++i) {
-        const RowEntry &entry = region.RowTable[i];
-        if (entry.Count == 0) continue;
-        const std::uint64_t end = std::uint64_t{entry.Offset} + std::uint64_t{entry.Count} * sizeof(LONG);
-        if (entry.Offset % sizeof(LONG) != 0 || end > region.RunBytes || region.RunData == nullptr) return false;
-    }
-    return true;
-}
-
 int FillWholeImage(BitmapRecord &bitmap, const BYTE *pattern) {
     const int whole[2] = {0, bitmap.Width};
     for (int y = 0; y < bitmap.Height; ++y) {
@@ -130,8 +112,8 @@ extern "C" int ZELT_API KrnFillBitmap(BitmapRecord *bitmap, COLORREF color) {
     if (format == nullptr || bitmap->Width < 1 || bitmap->Height < 1) return STATUS_BAD_PARAMETER;
 
     const RegionRecord *region = bitmap->Region;
-    const LONG regionRows = region != nullptr ? RegionRowCount(*region) : 0;
-    if (region != nullptr && !RegionRunsFit(*region, regionRows)) return STATUS_BAD_PARAMETER;
+    const LONG regionRows = region != nullptr ? CheckedRegionRows(*region) : 0;
+    if (regionRows < 0) return STATUS_BAD_PARAMETER;
 
     const DWORD rowBytes = static_cast<DWORD>(bitmap->BytesPerLine);
     auto pattern = AllocBlock<BYTE>(rowBytes);

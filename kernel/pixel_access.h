@@ -12,7 +12,7 @@
 
 namespace zelt::kernel::pixels {
 
-// 1 to 7 bits, packed most significant bits first; 3, 5, 6 and 7-bit pixels
+// 1 to 8 bits, packed most significant bits first; 3, 5, 6 and 7-bit pixels
 // may straddle a byte boundary.
 template <int Bits>
 struct Packed {

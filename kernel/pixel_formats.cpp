@@ -10,6 +10,8 @@
 #include <array>
 #include <cstring>
 
+#include "pixel_access.h"
+
 namespace zelt::kernel {
 namespace {
 
@@ -74,30 +76,9 @@ template <int Bits>
 struct Indexed {
     static constexpr DWORD kMask = (1u << Bits) - 1;
 
-    static u64 Read(const BYTE *row, int x) {
-        const u64 bit = static_cast<u64>(x) * Bits;
-        const BYTE *at = row + (bit >> 3);
-        const int offset = static_cast<int>(bit & 7);
-        if (offset + Bits <= 8) return (at[0] >> (8 - offset - Bits)) & kMask;
-        const DWORD word = (DWORD{at[0]} << 8) | at[1];
-        return (word >> (16 - offset - Bits)) & kMask;
-    }
-
+    static u64 Read(const BYTE *row, int x) { return pixels::Packed<Bits>::Get(row, static_cast<size_t>(x)); }
     static void Write(BYTE *row, int x, u64 value) {
-        const u64 bit = static_cast<u64>(x) * Bits;
-        BYTE *at = row + (bit >> 3);
-        const int offset = static_cast<int>(bit & 7);
-        const DWORD v = static_cast<DWORD>(value) & kMask;
-        if (offset + Bits <= 8) {
-            const int shift = 8 - offset - Bits;
-            at[0] = static_cast<BYTE>((at[0] & ~(kMask << shift)) | (v << shift));
-            return;
-        }
-        const int shift = 16 - offset - Bits;
-        DWORD word = (DWORD{at[0]} << 8) | at[1];
-        word = (word & ~(kMask << shift)) | (v << shift);
-        at[0] = static_cast<BYTE>(word >> 8);
-        at[1] = static_cast<BYTE>(word);
+        pixels::Packed<Bits>::Set(row, static_cast<size_t>(x), static_cast<unsigned>(value));
     }
 
     // Loads `bytes` bytes as the top of a Bits-byte big-endian group.
@@ -163,21 +144,9 @@ inline DWORD GraySample(const BYTE *pixel, const PackTables &t) {
 
 // 12 bits: samples packed least significant bits first, two in three bytes.
 struct Gray12 {
-    static u64 Read(const BYTE *row, int x) {
-        const u64 bit = static_cast<u64>(x) * 12;
-        const BYTE *at = row + (bit >> 3);
-        const DWORD word = DWORD{at[0]} | (DWORD{at[1]} << 8);
-        return (word >> (bit & 7)) & 0xFFFu;
-    }
-
+    static u64 Read(const BYTE *row, int x) { return pixels::Sample12::Get(row, static_cast<size_t>(x)); }
     static void Write(BYTE *row, int x, u64 value) {
-        const u64 bit = static_cast<u64>(x) * 12;
-        BYTE *at = row + (bit >> 3);
-        const int shift = static_cast<int>(bit & 7);
-        DWORD word = DWORD{at[0]} | (DWORD{at[1]} << 8);
-        word = (word & ~(0xFFFu << shift)) | ((static_cast<DWORD>(value) & 0xFFFu) << shift);
-        at[0] = static_cast<BYTE>(word);
-        at[1] = static_cast<BYTE>(word >> 8);
+        pixels::Sample12::Set(row, static_cast<size_t>(x), static_cast<unsigned>(value));
     }
 
     static void Unpack(BYTE *dst, const BYTE *src, int count, const UnpackTables &t) {
@@ -216,11 +185,8 @@ struct Gray12 {
 };
 
 // ---- 16 bits: one little-endian word per pixel ------------------------------
-inline DWORD LoadWord(const BYTE *at) { return DWORD{at[0]} | (DWORD{at[1]} << 8); }
-inline void StoreWord(BYTE *at, DWORD value) {
-    at[0] = static_cast<BYTE>(value);
-    at[1] = static_cast<BYTE>(value >> 8);
-}
+inline DWORD LoadWord(const BYTE *at) { return pixels::Sample16::Get(at, 0); }
+inline void StoreWord(BYTE *at, DWORD value) { pixels::Sample16::Set(at, 0, value); }
 
 struct WordAccess {
     static u64 Read(const BYTE *row, int x) { return LoadWord(row + 2 * static_cast<size_t>(x)); }

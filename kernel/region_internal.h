@@ -15,6 +15,11 @@ using RegionCopyOffsetProc = int(ZELT_API *)(BitmapRecord *destination, BitmapRe
 // none are registered). `copy.Region` is overwritten, never freed.
 int CopyRegion(BitmapRecord &copy, const BitmapRecord &source, int dx, int dy);
 
+// Rows of the region's row table that lie in the record (a table may stop
+// at its last non-empty row) once every row's runs are known to lie in the
+// run data; -1 for a record that does not hold together.
+LONG CheckedRegionRows(const RegionRecord &region);
+
 // The registered entry at `position` cast to its signature, or NULL.
 template <typename Proc>
 Proc RegionService(KrnRegionService position) {

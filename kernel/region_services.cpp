@@ -1,8 +1,11 @@
 // The region services table handed over by the display library at load,
-// and the release of region records, which the kernel frees with bitmaps.
+// the release of region records, which the kernel frees with bitmaps, and
+// the check of a record's run list before the kernel walks it itself.
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
-#include "zelt/kernel.h"
+#include "region_internal.h"
 
 namespace {
 // The kernel's own copy; the caller's table may live on its stack.
@@ -12,6 +15,19 @@ void DeleteIfSet(void *object) {
     if (object != nullptr) DeleteObject(static_cast<HGDIOBJ>(object));
 }
 }  // namespace
+
+LONG zelt::kernel::CheckedRegionRows(const RegionRecord &region) {
+    if (region.Bounds.bottom <= region.Bounds.top || region.RowTable == nullptr) return 0;
+    const LONG stored = static_cast<LONG>(region.RowTableBytes / sizeof(RowEntry));
+    const LONG rows = std::min<LONG>(region.Bounds.bottom - region.Bounds.top, stored);
+    for (LONG i = 0; i < rows; ++i) {
+        const RowEntry &entry = region.RowTable[i];
+        if (entry.Count == 0) continue;
+        const std::uint64_t end = std::uint64_t{entry.Offset} + std::uint64_t{entry.Count} * sizeof(LONG);
+        if (entry.Offset % sizeof(LONG) != 0 || end > region.RunBytes || region.RunData == nullptr) return -1;
+    }
+    return rows;
+}
 
 extern "C" {
 

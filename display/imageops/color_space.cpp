@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "frame/kernel_scopes.h"
 #include "imageops/color_space_formulas.h"
 #include "zelt/display.h"
 
@@ -18,19 +19,6 @@ namespace {
 
 // Pixels per pass through the intermediate: 6 KiB of BGR.
 constexpr size_t kChunkPixels = 2048;
-
-// The intermediate, from the kernel allocator, released on every path.
-class ScratchBuffer {
-public:
-    explicit ScratchBuffer(DWORD bytes) : data_(static_cast<BYTE *>(KrnAllocMem(bytes))) {}
-    ~ScratchBuffer() { KrnFreeMem(data_); }
-    ScratchBuffer(const ScratchBuffer &) = delete;
-    ScratchBuffer &operator=(const ScratchBuffer &) = delete;
-    BYTE *get() const { return data_; }
-
-private:
-    BYTE *data_;
-};
 
 void ConvertThroughScratch(const ColorSpaceFormulas &from, const ColorSpaceFormulas &to, const BYTE *source,
                            BYTE *destination, size_t count, BYTE *scratch) {
@@ -62,11 +50,10 @@ int ZELT_API Z_ConvertColorSpace(const void *source, void *destination, int pixe
         return STATUS_OK;
     }
 
-    // The intermediate's size must be expressible to the allocator.
-    const uint64_t scratchBytes = static_cast<uint64_t>(count) * 3;
-    if (scratchBytes > UINT32_MAX) return STATUS_NO_MEMORY;
-    const ScratchBuffer scratch(static_cast<DWORD>(scratchBytes));
-    if (scratch.get() == nullptr) return STATUS_NO_MEMORY;
+    // The intermediate, released on every path; past a DWORD of bytes it
+    // cannot be asked for and stays null.
+    const zelt::KernelBlock scratch(static_cast<uint64_t>(count) * 3);
+    if (!scratch) return STATUS_NO_MEMORY;
     const ColorSpaceFormulas *to = FormulasOfColorSpace(toSpace);
     if (to == nullptr) return STATUS_BAD_PARAMETER;
     if (toSpace == COLORSPACE_BGR)

@@ -1,34 +1,19 @@
-// Scope guards for the temporaries of the image operations: kernel memory
-// blocks, scratch bitmap records and access brackets, each released on
-// every exit path.
+// Scope guards for the temporaries of the image operations: scratch bitmap
+// records here, kernel memory blocks and access brackets from the shared
+// guards, each released on every exit path.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
+#include "frame/kernel_scopes.h"
 #include "zelt/kernel.h"
 
 namespace imageops {
 
-// A kernel memory block; null when the allocation failed.
-class KernelBlock {
-public:
-    KernelBlock() = default;
-    // Sizes past a DWORD cannot be allocated: the block stays null.
-    explicit KernelBlock(std::uint64_t bytes, bool zeroed = false)
-        : block_(bytes > 0xFFFFFFFFu ? nullptr
-                                     : static_cast<BYTE *>(zeroed ? KrnAllocZeroed(static_cast<DWORD>(bytes))
-                                                                  : KrnAllocMem(static_cast<DWORD>(bytes)))) {}
-    ~KernelBlock() { KrnFreeMem(block_); }
-    KernelBlock(const KernelBlock &) = delete;
-    KernelBlock &operator=(const KernelBlock &) = delete;
-    BYTE *get() const { return block_; }
-    explicit operator bool() const { return block_ != nullptr; }
-
-private:
-    BYTE *block_ = nullptr;
-};
+using zelt::AccessBracket;
+using zelt::KernelBlock;
 
 // A bitmap record in a record-sized kernel block: its image (if any) and
 // the block are freed at the end unless the record was handed over.
@@ -54,24 +39,6 @@ public:
 
 private:
     BitmapRecord *record_;
-};
-
-// An access bracket on a bitmap for one scope.
-class AccessBracket {
-public:
-    explicit AccessBracket(BitmapRecord *bitmap) : bitmap_(bitmap), token_(KrnAccessBitmap(bitmap)) {}
-    ~AccessBracket() {
-        if (token_ >= 1) KrnReleaseBitmapAccess(bitmap_, token_);
-    }
-    AccessBracket(const AccessBracket &) = delete;
-    AccessBracket &operator=(const AccessBracket &) = delete;
-    bool IsOpen() const { return token_ >= 1; }
-    // The status KrnAccessBitmap answered when the bracket did not open.
-    int Status() const { return token_ >= 1 ? STATUS_OK : token_; }
-
-private:
-    BitmapRecord *bitmap_;
-    int token_;
 };
 
 }  // namespace imageops

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "frame/display_settings.h"
+#include "frame/kernel_scopes.h"
 #include "paint/paint_front.h"
 
 namespace {
@@ -21,19 +22,6 @@ KernelBytes AllocBytes(std::uint64_t bytes) {
     if (bytes == 0 || bytes > 0xFFFFFFFFu) return nullptr;
     return KernelBytes(static_cast<BYTE *>(KrnAllocMem(static_cast<DWORD>(bytes))));
 }
-
-// The access bracket of one paint, closed on every way out.
-class AccessBracket {
-public:
-    explicit AccessBracket(BitmapRecord *bitmap) : bitmap_(bitmap), token_(KrnAccessBitmap(bitmap)) {}
-    ~AccessBracket() { KrnReleaseBitmapAccess(bitmap_, token_); }
-    AccessBracket(const AccessBracket &) = delete;
-    AccessBracket &operator=(const AccessBracket &) = delete;
-
-private:
-    BitmapRecord *bitmap_;
-    int token_;
-};
 
 // Turns the band upside down in place. Swapping needs no scratch, so the
 // caller's rows always get their order back after the transfer.
@@ -143,7 +131,7 @@ extern "C" int ZELT_API Z_PaintDCBuffer(HDC hdc, BitmapRecord *bitmap, const REC
         rowData = converted.get();
     }
 
-    const AccessBracket bracket(bitmap);
+    const zelt::AccessBracket bracket(bitmap);  // the paint's, closed on every way out
     const bool oneToOne = IsOneToOne(*destination, rects.source, exchanged);
     // The gray paths read the stored image, not a band: a band paints plainly.
     if (paintMode >= PAINTMODE_GRAY) paintMode = PAINTMODE_DIRECT;

@@ -47,35 +47,41 @@ constexpr int kRowCount = static_cast<int>(std::size(kRows));
 
 }  // namespace
 
-SheetLayout LayoutSheet(int imageWidth, int imageHeight) {
-    const double scale = std::min(static_cast<double>(kSheetCellWidth) / imageWidth,
-                                  static_cast<double>(kSheetCellHeight) / imageHeight);
-    SheetLayout layout{};
-    layout.cellWidth = std::max(1, static_cast<int>(std::lround(imageWidth * scale)));
-    layout.cellHeight = std::max(1, static_cast<int>(std::lround(imageHeight * scale)));
-    // Cells are at least wide enough for their labels.
-    const int pitchX = std::max(layout.cellWidth, LabelWidth("8 BIT FIXED CUBE, ORDERED CLUSTERED", 1)) + kGap;
-    const int pitchY = layout.cellHeight + kLabelHeight + kGap;
-    layout.width = 2 * kMargin + kColumnCount * pitchX - kGap;
-    layout.height = 2 * kMargin + kTitleHeight + kRowCount * pitchY - kGap;
-    return layout;
+SheetGrid::SheetGrid(int columns, int rows, int cellWidth, int cellHeight, int labelWidth)
+    : columns_(columns), rows_(rows), cellWidth_(cellWidth), cellHeight_(cellHeight),
+      pitchX_(std::max(cellWidth, labelWidth) + kGap), pitchY_(cellHeight + kLabelHeight + kGap) {}
+
+Picture SheetGrid::Start(const std::string &title) const {
+    Picture sheet(2 * kMargin + columns_ * pitchX_ - kGap, 2 * kMargin + kTitleHeight + rows_ * pitchY_ - kGap, kPaper);
+    DrawLabel(sheet, kMargin, kMargin, title, kInk, 2);
+    return sheet;
+}
+
+void SheetGrid::Place(Picture &sheet, int column, int row, const std::string &label, const Picture &cell) const {
+    const int x = kMargin + column * pitchX_;
+    const int y = kMargin + kTitleHeight + row * pitchY_;
+    DrawLabel(sheet, x, y, label, kInk, 1);
+    const int top = y + kLabelHeight;
+    sheet.FillRect(x - 1, top - 1, cellWidth_ + 2, cellHeight_ + 2, kFrame);
+    sheet.Paste(cell, x, top);
 }
 
 int MakeContactSheet(BitmapRecord *bitmap, UINT baseMode, const std::string &title, Picture &sheet,
                      std::string &error) {
     RECT whole = {0, 0, bitmap->Width, bitmap->Height};
     KrnRectFromBitmap(bitmap, 0, &whole);
-    const SheetLayout layout = LayoutSheet(whole.right - whole.left, whole.bottom - whole.top);
-    const int pitchX = (layout.width - 2 * kMargin + kGap) / kColumnCount;
-    const int pitchY = (layout.height - 2 * kMargin - kTitleHeight + kGap) / kRowCount;
-
-    sheet = Picture(layout.width, layout.height, kPaper);
-    DrawLabel(sheet, kMargin, kMargin, title, kInk, 2);
-
+    const int imageWidth = whole.right - whole.left, imageHeight = whole.bottom - whole.top;
+    const double scale = std::min(static_cast<double>(kSheetCellWidth) / imageWidth,
+                                  static_cast<double>(kSheetCellHeight) / imageHeight);
     PaintRequest request;
-    request.width = layout.cellWidth;
-    request.height = layout.cellHeight;
+    request.width = std::max(1, static_cast<int>(std::lround(imageWidth * scale)));
+    request.height = std::max(1, static_cast<int>(std::lround(imageHeight * scale)));
     request.source = {0, 0, bitmap->Width, bitmap->Height};
+    // Cells are at least wide enough for their labels.
+    const SheetGrid grid(kColumnCount, kRowCount, request.width, request.height,
+                         LabelWidth("8 BIT FIXED CUBE, ORDERED CLUSTERED", 1));
+    sheet = grid.Start(title);
+
     Picture cell;
     for (int r = 0; r < kRowCount; ++r) {
         const Row &row = kRows[r];
@@ -88,12 +94,7 @@ int MakeContactSheet(BitmapRecord *bitmap, UINT baseMode, const std::string &tit
                 error = std::string(row.name) + ", " + column.name + ": " + error;
                 return status;
             }
-            const int x = kMargin + c * pitchX;
-            const int y = kMargin + kTitleHeight + r * pitchY;
-            DrawLabel(sheet, x, y, std::string(row.name) + ", " + column.name, kInk, 1);
-            const int top = y + kLabelHeight;
-            sheet.FillRect(x - 1, top - 1, layout.cellWidth + 2, layout.cellHeight + 2, kFrame);
-            sheet.Paste(cell, x, top);
+            grid.Place(sheet, c, r, std::string(row.name) + ", " + column.name, cell);
         }
     }
     return STATUS_OK;

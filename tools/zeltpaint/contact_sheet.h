@@ -12,13 +12,21 @@ namespace zeltpaint {
 inline constexpr int kSheetCellWidth = 256;   // the largest cell; images keep their shape inside it
 inline constexpr int kSheetCellHeight = 192;
 
-struct SheetLayout {
-    int cellWidth, cellHeight;  // the painted image's size in every cell
-    int width, height;          // the whole sheet
-};
+// The grid every sheet of the tool is drawn on: a title over rows and
+// columns of labelled, framed cells of one size.
+class SheetGrid {
+public:
+    // Cells of cellWidth x cellHeight, each at least labelWidth wide.
+    SheetGrid(int columns, int rows, int cellWidth, int cellHeight, int labelWidth);
 
-// Where the cells go for an image of displayed size imageWidth x imageHeight.
-SheetLayout LayoutSheet(int imageWidth, int imageHeight);
+    // A blank sheet of the grid's size with `title` over it.
+    Picture Start(const std::string &title) const;
+    // Draws `cell` framed in place (column, row), `label` above it.
+    void Place(Picture &sheet, int column, int row, const std::string &label, const Picture &cell) const;
+
+private:
+    int columns_, rows_, cellWidth_, cellHeight_, pitchX_, pitchY_;
+};
 
 // Paints the whole image on every row's device with every column's
 // reduction, `baseMode` supplying the display-mode bits the cells do not

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "dib_surface.h"
+
 #ifndef _WIN32
 #include "zelt/host.h"
 #endif
@@ -37,43 +39,20 @@ public:
 class MemoryDevice : public Device {
 public:
     MemoryDevice(int width, int height, int bits) {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[256];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width;
-        info.header.biHeight = -height;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = static_cast<WORD>(bits);
-        info.header.biCompression = BI_RGB;
+        RGBQUAD colors[256] = {};
+        int count = 0;
         if (bits <= 8) {
-            HPALETTE colors = KrnCreateDevicePalette(bits);
-            info.header.biClrUsed = static_cast<DWORD>(KrnGetPaletteColors(colors, 0, 1 << bits, info.colors));
-            DeleteObject(colors);
-            if (info.header.biClrUsed != (1u << bits)) return;
+            HPALETTE palette = KrnCreateDevicePalette(bits);
+            count = KrnGetPaletteColors(palette, 0, 1 << bits, colors);
+            DeleteObject(palette);
+            if (count != (1 << bits)) return;
         }
-        dc_ = CreateCompatibleDC(nullptr);
-        if (!dc_) return;
-        void *pixels = nullptr;
-        bitmap_ = CreateDIBSection(dc_, reinterpret_cast<const BITMAPINFO *>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
-        if (!bitmap_) {
-            DeleteDC(dc_);
-            dc_ = nullptr;
-            return;
-        }
-        old_ = SelectObject(dc_, bitmap_);
-    }
-    ~MemoryDevice() override {
-        if (!dc_) return;
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        surface_ = std::make_unique<DibSurface>(width, height, bits, colors, count);
+        if (surface_->Ready()) dc_ = surface_->dc();
     }
 
 private:
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    std::unique_ptr<DibSurface> surface_;
 };
 
 // The paint palette selected and realised for the duration of the paint
@@ -149,26 +128,10 @@ bool ConfigureScreen(int, int, int bits) {
 }
 // The device's pixels, copied into a 32-bit top-down section: 0x00RRGGBB.
 bool ReadPixels(HDC dc, int width, int height, DWORD *rgb) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    HDC copyDc = CreateCompatibleDC(dc);
-    HBITMAP copy = copyDc ? CreateDIBSection(copyDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    bool read = false;
-    if (copy) {
-        HGDIOBJ old = SelectObject(copyDc, copy);
-        read = BitBlt(copyDc, 0, 0, width, height, dc, 0, 0, SRCCOPY) && GdiFlush();
-        if (read) std::memcpy(rgb, bits, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-        SelectObject(copyDc, old);
-        DeleteObject(copy);
-    }
-    if (copyDc) DeleteDC(copyDc);
-    return read;
+    const DibSurface copy(width, height, 32);
+    if (!copy.Ready() || !BitBlt(copy.dc(), 0, 0, width, height, dc, 0, 0, SRCCOPY) || !GdiFlush()) return false;
+    std::memcpy(rgb, copy.pixels(), static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return true;
 }
 #else
 // Memory DCs report the screen's depth, so the screen always takes the

@@ -3,20 +3,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "contact_sheet.h"
 #include "devices.h"
-#include "labels.h"
 #include "store.h"
 
 namespace zeltpaint {
 namespace {
 
-constexpr std::uint32_t kPaper = 0xF2F2F2;
-constexpr std::uint32_t kInk = 0x202020;
-constexpr std::uint32_t kFrame = 0x909090;
-constexpr int kMargin = 12;
-constexpr int kGap = 12;
-constexpr int kTitleHeight = 2 * kGlyphHeight + 14;
-constexpr int kLabelHeight = kGlyphHeight + 6;
 constexpr int kSheetAngles[] = {0, 15, 45, 75};  // degrees, two by two
 
 // "cluster" or "disperse".
@@ -98,16 +91,14 @@ int ApplyImageOps(BitmapRecord *image, const ImageOps &ops, const BitmapRecord *
 int MakeHalftoneSheet(BitmapRecord *image, UINT type, const std::string &title, Picture &sheet, std::string &error) {
     RECT shown = {0, 0, image->Width, image->Height};
     KrnRectFromBitmap(image, 0, &shown);
-    const int cellWidth = shown.right - shown.left, cellHeight = shown.bottom - shown.top;
-    const int pitchX = cellWidth + kGap, pitchY = cellHeight + kLabelHeight + kGap;
-    sheet = Picture(2 * kMargin + 2 * pitchX - kGap, 2 * kMargin + kTitleHeight + 2 * pitchY - kGap, kPaper);
-    DrawLabel(sheet, kMargin, kMargin, title, kInk, 2);
-
     PaintRequest request;
     request.deviceBits = 24;
-    request.width = cellWidth;
-    request.height = cellHeight;
+    request.width = shown.right - shown.left;
+    request.height = shown.bottom - shown.top;
     request.source = {0, 0, image->Width, image->Height};
+    const SheetGrid grid(2, 2, request.width, request.height, 0);
+    sheet = grid.Start(title);
+
     Picture cell;
     for (int i = 0; i < 4; ++i) {
         OwnedBitmap halftone;
@@ -119,12 +110,7 @@ int MakeHalftoneSheet(BitmapRecord *image, UINT type, const std::string &title, 
             error = label + ": " + (error.empty() ? "cannot halftone the image" : error);
             return status;
         }
-        const int x = kMargin + (i % 2) * pitchX;
-        const int y = kMargin + kTitleHeight + (i / 2) * pitchY;
-        DrawLabel(sheet, x, y, label, kInk, 1);
-        const int top = y + kLabelHeight;
-        sheet.FillRect(x - 1, top - 1, cellWidth + 2, cellHeight + 2, kFrame);
-        sheet.Paste(cell, x, top);
+        grid.Place(sheet, i % 2, i / 2, label, cell);
     }
     return STATUS_OK;
 }

@@ -2,6 +2,7 @@
 // composed. Pixels are 0x00RRGGBB, rows top to bottom.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

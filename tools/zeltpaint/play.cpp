@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dib_surface.h"
 #include "gif_reader.h"
 #include "png_io.h"
 #include "store.h"
@@ -24,54 +25,9 @@ int Fail(int exitCode, const std::string &message) {
     return exitCode;
 }
 
-// The window the animation is shown in: a memory DC over a top-down 24-bit
-// DIB section of the canvas's displayed size, whose pixels are read back.
-class Window {
-public:
-    Window(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        if (dc_ != nullptr) bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
-        if (bitmap_ != nullptr) old_ = SelectObject(dc_, bitmap_);
-    }
-    ~Window() {
-        if (bitmap_ != nullptr) {
-            SelectObject(dc_, old_);
-            DeleteObject(bitmap_);
-        }
-        if (dc_ != nullptr) DeleteDC(dc_);
-    }
-    Window(const Window &) = delete;
-    Window &operator=(const Window &) = delete;
-
-    bool Ready() const { return bitmap_ != nullptr && pixels_ != nullptr; }
-    HDC dc() const { return dc_; }
-
-    Picture Shown() const {
-        GdiFlush();
-        Picture picture(width_, height_, 0);
-        const size_t stride = (static_cast<size_t>(width_) * 3 + 3) & ~size_t{3};
-        const auto *rows = static_cast<const BYTE *>(pixels_);
-        for (int y = 0; y < height_; ++y) {
-            const BYTE *p = rows + stride * static_cast<size_t>(y);
-            for (int x = 0; x < width_; ++x, p += 3) picture.Set(x, y, std::uint32_t(p[2]) << 16 | p[1] << 8 | p[0]);
-        }
-        return picture;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    void *pixels_ = nullptr;
-};
+// The window the animation is shown in: a 24-bit surface of the canvas's
+// displayed size, whose pixels are read back.
+using Window = DibSurface;
 
 // The frame list and the playback over it, released in that order's reverse.
 class Playback {
@@ -156,7 +112,7 @@ private:
     bool WriteShown(std::string &error) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%03d.png", shown_++);
-        if (!WritePicturePng(window_.Shown(), directory_ + "/" + name, error)) return false;
+        if (!WritePicturePng(window_.Shown24(), directory_ + "/" + name, error)) return false;
         int index = 0;
         Z_GetPlaybackIndex(playback_, &index);
         const GifFrame &frame = animation_.frames[static_cast<size_t>(index)];
@@ -252,7 +208,7 @@ int RunPlay(const Options &options) {
                                  nullptr, 0);
     if (status != STATUS_OK) return Fail(kExitFailed, "cannot make the canvas (status " + std::to_string(status) + ")");
     canvas.record.BackgroundColor = animation.background;
-    Window window(animation.width, animation.height);
+    Window window(animation.width, animation.height, 24);
     if (!window.Ready()) return Fail(kExitFailed, "cannot make the window's device");
     Playback playback(&canvas.record);
     if (playback.status() != STATUS_OK) return Fail(kExitFailed, "cannot start the playback");
