@@ -21,10 +21,11 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libgif-dev)
+# cairo writes the printers' PDFs; SDL2 shows the software screen in zeltview.
+DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libgif-dev libcairo2-dev libsdl2-dev)
 # Programs that read what we write and write what we read: the interchange
 # tests hand metafiles to them and take theirs (never linked).
-INTEROP_PACKAGES=(libwmf-bin libreoffice-draw inkscape imagemagick gifsicle)
+INTEROP_PACKAGES=(libwmf-bin libreoffice-draw inkscape imagemagick gifsicle poppler-utils xvfb)
 PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev "${INTEROP_PACKAGES[@]}")
 FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-dev pkg-config libpng-dev zlib1g-dev)
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest

@@ -91,6 +91,9 @@ typedef struct MetaBitmap {
 #define PAN_DESTROYED 2
 #define PAN_CLOSE 3
 #define PAN_PAINTED 4
+/* The pan window's notification callback; its result matters for PAN_CLOSE
+   only, where it becomes the result of WM_CLOSE. */
+typedef int(ZELT_CDECL *PANWINDOWCALLBACK)(HWND hPanWnd, HWND hOwner, UINT nCode, RECT *pRect, void *pUserData);
 
 /* ---- library entry ------------------------------------------------------------------ */
 /* The module entry point. On hosts without a Windows loader it is called
@@ -387,6 +390,50 @@ ZAPI int ZELT_API Z_UnderlayBitmap(BitmapRecord *bitmap, const BitmapRecord *und
    screen by nAngle hundredths of a degree. */
 ZAPI int ZELT_API Z_HalfToneBitmap(BitmapRecord *pBitmap, UINT uType);
 ZAPI int ZELT_API Z_HalfToneBitmapExt(BitmapRecord *pBitmap, UINT uType, int nAngle);
+
+/* ---- printing ------------------------------------------------------------------------- */
+/* Prints a bitmap on a printer page. hDC 0 opens the default printer and
+   starts a document and a page; fEndDoc non-zero ends them and deletes the
+   DC. Returns the (still open) DC, non-zero after a successful end, 0 on
+   failure. nX, nY 0 centre on that axis; nWidth, nHeight 0 derive the size
+   from the bitmap's aspect. The kernel's status callback sees the progress
+   in percent and stops the print by returning anything but 1. */
+ZAPI UINT ZELT_API Z_PrintBitmapExt(HDC hDC, BitmapRecord *pBitmap, int nX, int nY, int nWidth, int nHeight,
+                                    int fEndDoc);
+/* The same on the default printer, with the open DC kept per thread so that
+   several calls fill one page. */
+ZAPI UINT ZELT_API Z_PrintBitmap(BitmapRecord *pBitmap, int nX, int nY, int nWidth, int nHeight, int fEndDoc);
+/* Hands the rows to the printer in one StretchDIBits when the bitmap is
+   already in a device-independent form, else as Z_PrintBitmapExt. */
+ZAPI UINT ZELT_API Z_PrintBitmapFast(HDC hDC, BitmapRecord *pBitmap, int nX, int nY, int nWidth, int nHeight,
+                                     int fEndDoc);
+
+/* ---- pan window ----------------------------------------------------------------------- */
+/* A small captioned window owned by hWndOwner that shows the whole bitmap
+   reduced to fit, with a rectangle marking the owner's view; dragging it
+   reports PAN_MOVED with the rectangle in bitmap coordinates. Created
+   hidden; the first Z_UpdatePanWindow shows it. */
+ZAPI int ZELT_API Z_CreatePanWindow(HWND hWndOwner, BitmapRecord *pBitmap, UINT ulDisplayFlags, int nLeft, int nTop,
+                                    int nWidth, int nHeight, char *pszClassName, HICON hIcon, HCURSOR hCursor,
+                                    int bSysMenu, PANWINDOWCALLBACK pfnCallback, void *pUserData);
+/* pViewRect: where the owner shows the whole bitmap, in its client
+   coordinates. A null or unallocated bitmap destroys the pan window. */
+ZAPI int ZELT_API Z_UpdatePanWindow(HWND hPanWnd, BitmapRecord *pBitmap, UINT ulDisplayFlags, COLORREF crPen,
+                                    char *pszTitle, RECT *pViewRect);
+ZAPI int ZELT_API Z_DestroyPanWindow(HWND hPanWnd);
+
+/* ---- magnifying glass ---------------------------------------------------------------- */
+/* Subclasses hWnd so that holding the left button shows a glass with the
+   bitmap under the cursor enlarged; pDestRect is where the window shows the
+   whole bitmap. See the reference for the remaining settings. */
+ZAPI int ZELT_API Z_StartMagGlass(HWND hWnd, BitmapRecord *pBitmap, RECT *pDestRect, int nGlassWidth,
+                                  int nGlassHeight, int nZoom, COLORREF crPen, HCURSOR hCursor, COLORREF crBack,
+                                  int bEllipse, int nBorderSize, int b3D, UINT uDisplayMode, COLORREF *pMaskColors,
+                                  int nMaskColors, int nCrosshair, int bIgnoreRgn, int bCenter);
+ZAPI int ZELT_API Z_StopMagGlass(HWND hWnd);
+/* The library's cursors for the glass: round and rectangular lens. */
+#define ZELT_CURSOR_ROUND_LENS 500
+#define ZELT_CURSOR_RECT_LENS 501
 
 #ifdef __cplusplus
 }

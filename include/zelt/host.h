@@ -57,6 +57,54 @@ ZELT_PLATFORM_API long ZeltHostLiveGlobalBlocks(void);
    then fail each one in turn. */
 ZELT_PLATFORM_API long ZeltHostFailAllocationAfter(long n);
 
+/* ---- input and the message pump ---- */
+/* Mouse input as the pointing device delivers it: the pointer moves to the
+   screen point (x, y) and the buttons take the state `buttons` (MK_LBUTTON,
+   MK_RBUTTON, MK_MBUTTON). The resulting messages (WM_NCHITTEST and
+   WM_SETCURSOR, then WM_MOUSEMOVE / WM_xBUTTONDOWN / WM_xBUTTONUP, or their
+   non-client forms) reach the window under the pointer, or the capture
+   window, through its thread's queue. */
+ZELT_PLATFORM_API BOOL ZeltHostMouseInput(int x, int y, DWORD buttons);
+/* A key goes down or up (virtual-key code); a key going down with a
+   non-zero `character` also queues WM_CHAR. Keys go to the focus window. */
+ZELT_PLATFORM_API BOOL ZeltHostKeyInput(UINT virtualKey, BOOL down, UINT character);
+/* Runs the calling thread's message loop until nothing is left to do
+   (sent, posted and input messages, then WM_PAINT), without waiting.
+   Returns the number of messages dispatched; a WM_QUIT found on the way is
+   left in the queue and ends the pump. */
+ZELT_PLATFORM_API int ZeltHostPumpMessages(void);
+/* The bounding box of the screen pixels changed since the previous call
+   (drawing through any DC on the screen, windows shown, moved or hidden);
+   FALSE and an empty rectangle when nothing changed. */
+ZELT_PLATFORM_API BOOL ZeltHostTakeScreenDamage(RECT *bounds);
+/* The cursor as the screen shows it: position of its top-left corner,
+   size, and its pixels as 0xAARRGGBB with alpha 0 where the screen shows
+   through (an inverting pixel is reported as opaque black-or-white
+   against `background`). FALSE when the cursor is hidden. `argb` holds at
+   least 64 * 64 entries. */
+ZELT_PLATFORM_API BOOL ZeltHostCursorImage(int *left, int *top, int *width, int *height, DWORD *argb);
+
+/* ---- resources ---- */
+/* Hosts without a resource loader: a module publishes a resource (the
+   bytes of a .cur file for RT_CURSOR) before it is asked for it, usually
+   from its load-time constructor. */
+ZELT_PLATFORM_API BOOL ZeltHostAddModuleResource(HINSTANCE instance, LPCSTR type, LPCSTR name, const void *data,
+                                                 DWORD size);
+
+/* ---- printers ---- */
+/* Registers (or replaces) a printer named `device`: resolution in dots per
+   inch, page size in device units, 1 or 24 bits per pixel, and where its
+   documents go: each document printed becomes one PDF at `outputPath`, in
+   which a "%d" is replaced by the printer's document number (1, 2, ...).
+   CreateDCA(driver, device, port, NULL) then opens it. */
+ZELT_PLATFORM_API BOOL ZeltHostAddPrinter(const char *device, int dotsPerInch, int pageWidth, int pageHeight,
+                                          int bitsPerPixel, const char *outputPath);
+/* Forgets every printer. */
+ZELT_PLATFORM_API void ZeltHostRemovePrinters(void);
+/* Documents a printer has finished (EndDoc) so far, and the path of the
+   last one (NUL-terminated, cut to `size`). */
+ZELT_PLATFORM_API int ZeltHostPrintedDocuments(const char *device, char *lastPath, int size);
+
 /* Module attach on hosts without a loader that calls DllMain: the library's
    entry point receives DLL_PROCESS_ATTACH now, DLL_THREAD_DETACH when a
    thread that used thread-local storage exits, and DLL_PROCESS_DETACH from

@@ -32,9 +32,27 @@ public:
     ByteBuffer text;               // NUL-terminated caption
     ByteBuffer extraBytes;         // cbWndExtra bytes, zeroed
     bool destroying = false;
-    // Geometry, visibility and the update region join here with painting.
 
-    // All windows, newest first (the stacking order to be).
+    // Geometry and state (window_manager.h): rectangles in screen
+    // coordinates; the client rectangle comes from WM_NCCALCSIZE.
+    RECT windowRect{};
+    RECT clientRect{};
+    bool visible = false;    // WS_VISIBLE mirrors it in `style`
+    bool minimized = false;  // WS_MINIMIZE mirrors it
+    RECT restoredRect{};     // window rectangle to come back to from minimized
+    HICON smallIcon = nullptr;
+    HICON bigIcon = nullptr;
+    struct Property *properties = nullptr;  // SetPropA entries, newest first
+
+    // Painting (window_paint.cpp): the update region in client coordinates,
+    // null when nothing is invalid.
+    HRGN updateRegion = nullptr;
+    bool eraseNeeded = false;      // an invalidation asked for WM_ERASEBKGND
+    bool ncPaintNeeded = false;    // the frame needs drawing
+    bool insidePaint = false;      // between BeginPaint and EndPaint
+
+    // All windows in stacking order: `newer` is above, `older` below; the
+    // head of the list (newest) is the topmost window.
     Window *older = nullptr;
     Window *newer = nullptr;
 };

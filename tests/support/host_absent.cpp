@@ -31,6 +31,15 @@ long ZeltHostLiveGlobalBlocks(void) { Absent("ZeltHostLiveGlobalBlocks"); }
 long ZeltHostFailAllocationAfter(long) { Absent("ZeltHostFailAllocationAfter"); }
 BOOL ZeltHostAttachModule(HINSTANCE, ZELT_DLLMAIN) { Absent("ZeltHostAttachModule"); }
 void ZeltHostDetachModule(HINSTANCE) { Absent("ZeltHostDetachModule"); }
+BOOL ZeltHostMouseInput(int, int, DWORD) { Absent("ZeltHostMouseInput"); }
+BOOL ZeltHostKeyInput(UINT, BOOL, UINT) { Absent("ZeltHostKeyInput"); }
+int ZeltHostPumpMessages(void) { Absent("ZeltHostPumpMessages"); }
+BOOL ZeltHostTakeScreenDamage(RECT *) { Absent("ZeltHostTakeScreenDamage"); }
+BOOL ZeltHostCursorImage(int *, int *, int *, int *, DWORD *) { Absent("ZeltHostCursorImage"); }
+BOOL ZeltHostAddModuleResource(HINSTANCE, LPCSTR, LPCSTR, const void *, DWORD) { Absent("ZeltHostAddModuleResource"); }
+BOOL ZeltHostAddPrinter(const char *, int, int, int, int, const char *) { Absent("ZeltHostAddPrinter"); }
+void ZeltHostRemovePrinters(void) { Absent("ZeltHostRemovePrinters"); }
+int ZeltHostPrintedDocuments(const char *, char *, int) { Absent("ZeltHostPrintedDocuments"); }
 }
 
 #endif
