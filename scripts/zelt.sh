@@ -2,8 +2,9 @@
 # Sets up a Debian machine for the project, builds it and runs the main job
 # or the tests.
 #
-#   scripts/zelt.sh demo      install what the demo needs, build the libraries and
-#                             zeltpaint only, run zeltpaint on the demo image
+#   scripts/zelt.sh demo      install what the demo needs, build the libraries,
+#                             zeltpaint and zeltview (built, not run: it needs a
+#                             display), run zeltpaint on the demo image
 #   scripts/zelt.sh test      install what is missing, build the default and sanitizer
 #                             presets and run every test in both
 #   scripts/zelt.sh coverage  build the coverage preset, run every test, print line and

@@ -3,6 +3,7 @@
 // thread that used it exits.
 #include <dlfcn.h>
 
+#include "views/resources/lens_cursors.h"
 #include "zelt/display.h"
 #include "zelt/host.h"
 
@@ -15,7 +16,19 @@ HINSTANCE ThisModule() {
     return reinterpret_cast<HINSTANCE>(&DllMain);
 }
 
-__attribute__((constructor)) void AttachOnLoad() { ZeltHostAttachModule(ThisModule(), &DllMain); }
+// The lens cursors go in before DllMain runs, as a loader would find them in
+// the image.
+void PublishCursors(HINSTANCE module) {
+    ZeltHostAddModuleResource(module, RT_CURSOR, MAKEINTRESOURCEA(ZELT_CURSOR_ROUND_LENS), kLensRoundCursor,
+                              static_cast<DWORD>(kLensRoundCursorSize));
+    ZeltHostAddModuleResource(module, RT_CURSOR, MAKEINTRESOURCEA(ZELT_CURSOR_RECT_LENS), kLensRectCursor,
+                              static_cast<DWORD>(kLensRectCursorSize));
+}
+
+__attribute__((constructor)) void AttachOnLoad() {
+    PublishCursors(ThisModule());
+    ZeltHostAttachModule(ThisModule(), &DllMain);
+}
 
 __attribute__((destructor)) void DetachOnUnload() { ZeltHostDetachModule(ThisModule()); }
 

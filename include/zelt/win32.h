@@ -125,6 +125,8 @@ typedef int(WINAPI *FARPROC)(void);
 #define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
 #define LOWORD(l) ((WORD)((DWORD_PTR)(l)&0xffff))
 #define HIWORD(l) ((WORD)((DWORD_PTR)(l) >> 16))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define LOBYTE(w) ((BYTE)((DWORD_PTR)(w)&0xff))
 #define HIBYTE(w) ((BYTE)((DWORD_PTR)(w) >> 8))
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
@@ -435,6 +437,7 @@ WINGDIAPI int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn);
 WINGDIAPI int WINAPI ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode);
 WINGDIAPI int WINAPI GetClipRgn(HDC hdc, HRGN hrgn);
 WINGDIAPI int WINAPI GetClipBox(HDC hdc, LPRECT lprect);
+WINGDIAPI BOOL WINAPI GetDCOrgEx(HDC hdc, LPPOINT lppt);
 WINGDIAPI int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
 WINGDIAPI int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
 WINGDIAPI int WINAPI OffsetClipRgn(HDC hdc, int x, int y);
@@ -592,6 +595,9 @@ typedef struct _DOCINFOA {
     DWORD fwType;
 } DOCINFOA, *LPDOCINFOA;
 #define SP_ERROR (-1)
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_WRITE_FAULT 29L
+#define ERROR_INVALID_PRINTER_NAME 1801L
 WINGDIAPI int WINAPI StartDocA(HDC hdc, const DOCINFOA *lpdi);
 WINGDIAPI int WINAPI EndDoc(HDC hdc);
 WINGDIAPI int WINAPI StartPage(HDC hdc);
@@ -892,7 +898,10 @@ WINUSERAPI HWND WINAPI GetOpenClipboardWindow(void);
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
 #define ERROR_CLASS_DOES_NOT_EXIST 1411L
 #define ERROR_CLASS_HAS_WINDOWS 1412L
+#define ERROR_INVALID_INDEX 1413L
 #define ERROR_CLIPBOARD_NOT_OPEN 1418L
+#define ERROR_INVALID_CURSOR_HANDLE 1402L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 
 #define CF_OEMTEXT 7
 #define CF_UNICODETEXT 13
@@ -998,6 +1007,7 @@ typedef struct tagMSG {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_QUERYOPEN 0x0013
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_NCCREATE 0x0081
@@ -1050,6 +1060,23 @@ typedef struct tagMSG {
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
 #define WM_CAPTURECHANGED 0x0215
+#define WM_CHILDACTIVATE 0x0022
+#define WM_GETOBJECT 0x003D
+#define WM_INPUTLANGCHANGE 0x0051
+#define WM_STYLECHANGING 0x007C
+#define WM_STYLECHANGED 0x007D
+#define WM_DISPLAYCHANGE 0x007E
+#define WM_SYNCPAINT 0x0088
+#define WM_PARENTNOTIFY 0x0210
+#define WM_SIZING 0x0214
+#define WM_MOVING 0x0216
+#define WM_ENTERSIZEMOVE 0x0231
+#define WM_EXITSIZEMOVE 0x0232
+#define WM_IME_SETCONTEXT 0x0281
+#define WM_IME_NOTIFY 0x0282
+#define WM_NCMOUSELEAVE 0x02A2
+#define WM_MOUSELEAVE 0x02A3
+#define WM_DWMNCRENDERINGCHANGED 0x031F
 #define WM_QUERYNEWPALETTE 0x030F
 #define WM_PALETTEISCHANGING 0x0310
 #define WM_PALETTECHANGED 0x0311
@@ -1060,6 +1087,10 @@ typedef struct tagMSG {
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define WA_CLICKACTIVE 2
+#define MA_ACTIVATE 1
+#define MA_ACTIVATEANDEAT 2
+#define MA_NOACTIVATE 3
+#define MA_NOACTIVATEANDEAT 4
 #define ICON_SMALL 0
 #define ICON_BIG 1
 
@@ -1210,6 +1241,7 @@ typedef struct tagMSG {
 #define IDC_NO MAKEINTRESOURCEA(32648)
 #define IDC_HAND MAKEINTRESOURCEA(32649)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDI_WARNING MAKEINTRESOURCEA(32515)
 #define RT_CURSOR MAKEINTRESOURCEA(1)
 #define RT_ICON MAKEINTRESOURCEA(3)
 #define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)

@@ -7,8 +7,10 @@
 #include "gdi/brush.h"
 #include "gdi/metafile/meta_recorder.h"
 #include "gdi/palette.h"
+#include "gdi/printer_dc.h"
 #include "gdi/screen.h"
 #include "gdi/stock.h"
+#include "gdi/window_dc.h"
 
 namespace zelt::platform {
 
@@ -36,6 +38,8 @@ struct DcObject::SavedState {
 };
 
 DcObject::~DcObject() {
+    if (printer != nullptr) DestroyPrinterSession(printer);
+    FreeWindowView(windowView);
     ReleaseState(state_);
     while (saved_ != nullptr) {
         SavedState *next = saved_->next;
@@ -73,8 +77,26 @@ bool DcObject::Init() noexcept {
 
 Surface &DcObject::Target() const noexcept {
     if (BitmapObject *bitmap = SelectedBitmap()) return bitmap->GetSurface();
+    if (printer != nullptr) return printer->Page();
+    if (windowView != nullptr) return WindowViewSurface(*windowView);
     return ScreenSurface();
 }
+
+RECT DcObject::TargetBounds() const noexcept {
+    return windowView != nullptr ? WindowViewBounds(*windowView) : Target().Bounds();
+}
+
+namespace {
+
+// Drawing on the screen (or through a window) records where it may land.
+void NoteDrawing(const DcObject &dc, const RECT &deviceBounds) {
+    if (dc.IsMemory() || dc.printer != nullptr) return;
+    const POINT origin = dc.windowView != nullptr ? dc.windowView->origin : POINT{0, 0};
+    NoteScreenDamage(RECT{deviceBounds.left + origin.x, deviceBounds.top + origin.y, deviceBounds.right + origin.x,
+                          deviceBounds.bottom + origin.y});
+}
+
+}  // namespace
 
 BitmapObject *DcObject::SelectedBitmap() const noexcept {
     return IsMemory() ? FindObject<BitmapObject>(state_.bitmap) : nullptr;
@@ -88,14 +110,14 @@ const PaletteObject *DcObject::SelectedPalette() const noexcept {
 }
 
 RegionData DcObject::DrawableRegion() const {
-    const Surface &surface = Target();
-    if (state_.clip) return state_.clip->Intersect(surface.Bounds());
-    return RegionData::FromRect(surface.Bounds());
+    const RECT bounds = TargetBounds();
+    RegionData region = state_.clip ? state_.clip->Intersect(bounds) : RegionData::FromRect(bounds);
+    NoteDrawing(*this, region.Bounds());
+    return region;
 }
 
 RECT DcObject::DrawableBounds() const {
-    const Surface &surface = Target();
-    RECT bounds = surface.Bounds();
+    RECT bounds = TargetBounds();
     if (state_.clip) {
         if (state_.clip->Empty()) return RECT{0, 0, 0, 0};
         const RECT clip = state_.clip->Bounds();
@@ -103,6 +125,7 @@ RECT DcObject::DrawableBounds() const {
                       std::min(bounds.right, clip.right), std::min(bounds.bottom, clip.bottom)};
         if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return RECT{0, 0, 0, 0};
     }
+    NoteDrawing(*this, bounds);
     return bounds;
 }
 

@@ -15,6 +15,7 @@ namespace zelt::platform {
 class BitmapObject;
 class BrushObject;
 class PaletteObject;
+class PrinterSession;
 
 // Everything SaveDC saves and RestoreDC brings back.
 struct DcState {
@@ -54,8 +55,11 @@ public:
     DcState &State() noexcept { return state_; }
     const DcState &State() const noexcept { return state_; }
 
-    // The surface drawn into: the selected bitmap's, or the screen's.
+    // The surface drawn into: the selected bitmap's, the screen's, or for a
+    // window DC the screen seen from the window's corner.
     Surface &Target() const noexcept;
+    // The device rectangle of the target that may be touched.
+    RECT TargetBounds() const noexcept;
     BitmapObject *SelectedBitmap() const noexcept;
     BrushObject *SelectedBrush() const noexcept;
     // The DC's logical palette (DEFAULT_PALETTE unless one was selected).
@@ -93,6 +97,14 @@ public:
 
     // Sets up the initial objects; false on allocation failure.
     [[nodiscard]] bool Init() noexcept;
+
+    // Window DCs (gdi/window_dc.h): the window and the view of the screen
+    // they draw through, owned by the DC; null for other DCs.
+    struct WindowView *windowView = nullptr;
+
+    // Printer DCs only: the print session (document and page) the DC owns
+    // and draws into (printer_dc.h).
+    PrinterSession *printer = nullptr;
 
 private:
     struct SavedState;

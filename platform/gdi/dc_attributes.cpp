@@ -1,6 +1,7 @@
 // Plain DC attributes: colours, modes, brush origin, capabilities.
 #include "gdi/dc.h"
 #include "gdi/metafile/meta_recorder.h"
+#include "gdi/printer_dc.h"
 #include "gdi/screen.h"
 
 using namespace zelt::platform;
@@ -96,7 +97,9 @@ BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT lppt) {
 // Memory DCs report the device they are compatible with, never their bitmap.
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
     if (MetaRecorder *meta = FindRecorder(hdc)) return meta->DeviceCaps(index);
-    if (FindDc(hdc) == nullptr) return 0;
+    DcObject *dc = FindDc(hdc);
+    if (dc == nullptr) return 0;
+    if (dc->printer != nullptr) return dc->printer->DeviceCaps(index);
     return ScreenDeviceCaps(index);
 }
 

@@ -15,6 +15,7 @@
 #include "gdi/surface.h"
 #include "gdi/system_palette.h"
 #include "gdi/screen.h"
+#include "gdi/window_dc.h"
 
 namespace zelt::platform {
 namespace {
@@ -53,7 +54,7 @@ int MapForeground(SystemPalette &system, const PALETTEENTRY &e) {
     return free;
 }
 
-UINT Realize(PaletteObject &logical, HPALETTE handle, bool foreground) {
+UINT Realize(PaletteObject &logical, HPALETTE handle, bool foreground, bool &systemChanged) {
     SystemPalette &system = LiveSystemPalette();
     const SystemPalette before = system;
     if (foreground) {
@@ -79,6 +80,7 @@ UINT Realize(PaletteObject &logical, HPALETTE handle, bool foreground) {
     if (!std::equal(std::begin(before.entries), std::end(before.entries), std::begin(system.entries), SameColour)) {
         std::copy(std::begin(before.entries), std::end(before.entries), system.previous);
         PublishSystemPalette();
+        systemChanged = true;
     }
     return changed;
 }
@@ -104,7 +106,11 @@ UINT WINAPI RealizePalette(HDC hdc) {
         logical = FindObject<PaletteObject>(handle);
         if (logical == nullptr) return GDI_ERROR;
     }
-    return Realize(*logical, handle, !dc->State().paletteBackground);
+    bool systemChanged = false;
+    const UINT changed = Realize(*logical, handle, !dc->State().paletteBackground, systemChanged);
+    // Windows hear of a new system palette so they can realise their own.
+    if (systemChanged) BroadcastPaletteChanged(dc->windowView != nullptr ? dc->windowView->hwnd : nullptr);
+    return changed;
 }
 
 BOOL WINAPI AnimatePalette(HPALETTE hPal, UINT iStartIndex, UINT cEntries, const PALETTEENTRY *ppe) {

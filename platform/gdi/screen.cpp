@@ -6,8 +6,10 @@
 
 #include "base/allocator.h"
 #include "gdi/dc.h"
+#include "gdi/printer_dc.h"
 #include "gdi/surface.h"
 #include "gdi/system_palette.h"
+#include "gdi/window_dc.h"
 #include "zelt/host.h"
 
 namespace zelt::platform {
@@ -154,12 +156,8 @@ BOOL ZeltHostConfigureScreen(int width, int height, int bitsPerPixel) {
 }
 
 HDC WINAPI GetDC(HWND hWnd) {
-    // Windows have no place on the screen of their own yet: a window's DC
-    // draws on the screen from its origin.
-    if (hWnd != nullptr && !IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    // A window's DC draws on its client area (window_dc.cpp).
+    if (hWnd != nullptr) return MakeWindowDc(hWnd, false, nullptr);
     DcObject *dc = nullptr;
     HANDLE handle = CreateObject<DcObject>(&dc, false);
     if (handle == nullptr || !dc->Init()) {
@@ -170,17 +168,15 @@ HDC WINAPI GetDC(HWND hWnd) {
     return static_cast<HDC>(handle);
 }
 
-HDC WINAPI CreateDCA(LPCSTR pszDriver, LPCSTR /*pszDevice*/, LPCSTR /*pszPort*/, const DEVMODEA * /*pdm*/) {
-    if (pszDriver == nullptr || lstrcmpiA(pszDriver, "DISPLAY") != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return GetDC(nullptr);
+HDC WINAPI CreateDCA(LPCSTR pszDriver, LPCSTR pszDevice, LPCSTR /*pszPort*/, const DEVMODEA * /*pdm*/) {
+    if (pszDriver != nullptr && lstrcmpiA(pszDriver, "DISPLAY") == 0) return GetDC(nullptr);
+    // Any other driver: the device names a registered printer.
+    return CreatePrinterDc(pszDevice);
 }
 
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
     DcObject *dc = FindDc(hDC);
-    if (dc == nullptr || dc->IsMemory()) return 0;
+    if (dc == nullptr || dc->IsMemory() || dc->printer != nullptr) return 0;
     return DestroyObject(hDC) ? 1 : 0;
 }
 

@@ -6,7 +6,11 @@
 
 #include "base/allocator.h"
 #include "user/clipboard.h"
+#include "user/input.h"
+#include "user/user_lock.h"
 #include "user/window.h"
+#include "user/window_manager.h"
+#include "zelt/host.h"
 
 namespace zelt::platform {
 
@@ -39,6 +43,7 @@ bool Passes(const MSG &msg, HWND filterWindow, UINT filterMin, UINT filterMax) {
     if (filterWindow == kThreadMessagesOnly ? msg.hwnd != nullptr
                                             : filterWindow != nullptr && msg.hwnd != filterWindow)
         return false;
+    if (msg.message == kRawMouseMessage) return RawMousePasses(msg, filterMin, filterMax);
     return (filterMin == 0 && filterMax == 0) || (msg.message >= filterMin && msg.message <= filterMax);
 }
 
@@ -65,13 +70,28 @@ void ThreadQueue::Release() noexcept {
 }
 
 bool ThreadQueue::Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    return PostInput(MSG{hwnd, message, wParam, lParam, GetTickCount(), cursor});
+}
+
+bool ThreadQueue::PostInput(const MSG &msg) noexcept {
     PostedMessage *node = NewObject<PostedMessage>();
     if (node == nullptr) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    // The cursor position joins with mouse input.
-    node->msg = MSG{hwnd, message, wParam, lParam, GetTickCount(), POINT{0, 0}};
+    node->msg = msg;
+    return Append(node);
+}
+
+void ThreadQueue::Wake() noexcept {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    wake_.notify_all();
+}
+
+bool ThreadQueue::Append(PostedMessage *node) noexcept {
     {
         std::lock_guard lock(mutex_);
         if (!ended_) {
@@ -166,7 +186,9 @@ bool ThreadQueue::TakePosted(MSG &out, HWND filterWindow, UINT filterMin, UINT f
     for (PostedMessage *node = postedHead_; node != nullptr; previous = node, node = node->next) {
         if (!Passes(node->msg, filterWindow, filterMin, filterMax)) continue;
         out = node->msg;
-        if (remove) {
+        // Raw input leaves the queue to be cooked, and comes back cooked
+        // when it was only peeked at.
+        if (remove || out.message == kRawMouseMessage) {
             (previous != nullptr ? previous->next : postedHead_) = node->next;
             if (postedTail_ == node) postedTail_ = previous;
             delete node;
@@ -182,18 +204,48 @@ bool ThreadQueue::Retrieve(MSG &out, HWND filterWindow, UINT filterMin, UINT fil
         DeliverSentMessages();
         std::unique_lock lock(mutex_);
         if (sentHead_ != nullptr) continue;
-        if (TakePosted(out, filterWindow, filterMin, filterMax, remove)) return true;
+        if (TakePosted(out, filterWindow, filterMin, filterMax, remove)) {
+            if (out.message != kRawMouseMessage) return true;
+            lock.unlock();
+            if (!CookMouseInput(out)) continue;
+            if (!remove) {
+                PostedMessage *node = NewObject<PostedMessage>();
+                if (node != nullptr) {
+                    node->msg = out;
+                    lock.lock();
+                    node->next = postedHead_;
+                    postedHead_ = node;
+                    if (postedTail_ == nullptr) postedTail_ = node;
+                }
+            }
+            return true;
+        }
         if (quitPosted_) {
             out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0, GetTickCount(), POINT{0, 0}};
             if (remove) quitPosted_ = false;
             return true;
         }
-        // WM_PAINT and WM_TIMER will be generated here, when no posted
-        // message is left.
-        if (!wait) return false;
+        // WM_PAINT once no posted message is left. The user lock is never
+        // taken while holding the queue's.
         const unsigned long seen = generation_;
+        lock.unlock();
+        if (HWND paint = WindowToPaint(filterWindow, filterMin, filterMax)) {
+            POINT cursor{0, 0};
+            GetCursorPos(&cursor);
+            out = MSG{paint, WM_PAINT, 0, 0, GetTickCount(), cursor};
+            return true;
+        }
+        if (!wait) return false;
+        lock.lock();
         wake_.wait(lock, [&] { return generation_ != seen; });
     }
+}
+
+HWND ThreadQueue::WindowToPaint(HWND filterWindow, UINT filterMin, UINT filterMax) const noexcept {
+    if (filterWindow == kThreadMessagesOnly) return nullptr;
+    if (!(filterMin == 0 && filterMax == 0) && (WM_PAINT < filterMin || WM_PAINT > filterMax)) return nullptr;
+    std::lock_guard lock(UserLock());
+    return NextWindowToPaint(threadId_, filterWindow);
 }
 
 void ThreadQueue::PostQuit(int exitCode) noexcept {
@@ -335,11 +387,30 @@ LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return CallWindowProcedure(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+    const LRESULT result = CallWindowProcedure(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+    // A procedure that painted without BeginPaint would get WM_PAINT for
+    // ever: what it left invalid counts as painted.
+    if (lpMsg->message == WM_PAINT) ValidateRect(lpMsg->hwnd, nullptr);
+    return result;
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
     if (ThreadQueue *queue = CurrentQueue(true)) queue->PostQuit(nExitCode);
+}
+
+int ZeltHostPumpMessages(void) {
+    int dispatched = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // left for the caller's loop
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        ++dispatched;
+    }
+    return dispatched;
 }
 
 }  // extern "C"

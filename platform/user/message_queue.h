@@ -30,6 +30,11 @@ public:
     // Appends a posted message; false when memory runs out or the thread has
     // ended.
     bool Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // Appends input as it arrived (time and pointer position kept).
+    bool PostInput(const MSG &msg) noexcept;
+    // Wakes a thread waiting in GetMessageA: something (a window to paint)
+    // may be there for it.
+    void Wake() noexcept;
     // Drops the posted messages of a window that is being destroyed.
     void ForgetWindow(HWND hwnd) noexcept;
 
@@ -42,8 +47,10 @@ public:
     void DeliverSentMessages() noexcept;
 
     // The retrieval of GetMessageA / PeekMessageA: sent messages first, then
-    // the first posted message that passes the filter, then WM_QUIT once no
-    // posted message passes. Waits when `wait` is set and nothing is there.
+    // the first posted or input message that passes the filter, then WM_QUIT
+    // once no posted message passes, then WM_PAINT for a window of this
+    // thread with something to paint. Waits when `wait` is set and nothing
+    // is there.
     bool Retrieve(MSG &out, HWND filterWindow, UINT filterMin, UINT filterMax, bool remove, bool wait) noexcept;
 
     void PostQuit(int exitCode) noexcept;
@@ -60,6 +67,8 @@ private:
     friend void CompleteSent(SentMessage *record, LRESULT result) noexcept;
 
     bool TakePosted(MSG &out, HWND filterWindow, UINT filterMin, UINT filterMax, bool remove);
+    bool Append(PostedMessage *node) noexcept;
+    HWND WindowToPaint(HWND filterWindow, UINT filterMin, UINT filterMax) const noexcept;
     SentMessage *TakeSent();
 
     const DWORD threadId_;

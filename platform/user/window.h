@@ -43,6 +43,9 @@ public:
     HICON smallIcon = nullptr;
     HICON bigIcon = nullptr;
     struct Property *properties = nullptr;  // SetPropA entries, newest first
+    LONG_PTR userData = 0;                  // GWLP_USERDATA
+    bool sizeSent = false;                  // WM_SIZE/WM_MOVE delivered since creation
+    bool hiddenWithOwner = false;           // hidden because its owner was minimised
 
     // Painting (window_paint.cpp): the update region in client coordinates,
     // null when nothing is invalid.

@@ -112,6 +112,29 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
     return TRUE;
 }
 
+BOOL WINAPI GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLASSA lpWndClass) {
+    if (lpWndClass == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::lock_guard lock(UserLock());
+    const WindowClass *found = FindWindowClass(lpClassName, hInstance);
+    if (found == nullptr) return FALSE;
+    *lpWndClass = WNDCLASSA{};
+    lpWndClass->style = found->style;
+    lpWndClass->lpfnWndProc = found->procedure;
+    lpWndClass->cbClsExtra = static_cast<int>(found->classExtra.Size());
+    lpWndClass->cbWndExtra = found->windowExtraBytes;
+    lpWndClass->hInstance = found->instance;
+    lpWndClass->hIcon = found->icon;
+    lpWndClass->hCursor = found->cursor;
+    lpWndClass->hbrBackground = found->background;
+    // The name comes back as the caller gave it.
+    lpWndClass->lpszClassName = lpClassName;
+    // Like RegisterClassA, the class atom is the result.
+    return static_cast<BOOL>(found->atom);
+}
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     if (lpModuleName == nullptr) return ProgramInstance();
     SetLastError(ERROR_MOD_NOT_FOUND);

@@ -32,6 +32,9 @@ did on the reference implementation.
       list is named by its index. --expect FILE:KEY=JSON compares the value
       at KEY with JSON instead of the recorded one: where the platform
       follows the documentation and the recording's implementation did not.
+      --drop-messages NAMES (comma-separated) removes the message-log entries
+      of those messages (and DefWindowProcA's result for them) from both
+      sides: messages the contract calls incidental.
 
 On a difference it prints where the two first disagree.
 """
@@ -227,12 +230,25 @@ def without(doc, key, value=None, replace=False):
     return doc
 
 
+def drop_messages(doc, names):
+    """doc with every log entry {"msg": name} or {"returned_by": name} of the
+    given messages removed, at any depth."""
+    if isinstance(doc, list):
+        return [drop_messages(x, names) for x in doc
+                if not (isinstance(x, dict) and (x.get('msg') in names or x.get('returned_by') in names))]
+    if isinstance(doc, dict):
+        return {k: drop_messages(v, names) for k, v in doc.items()}
+    return doc
+
+
 def check_files(argv):
     recorded_dir, pattern, argv = argv[0], argv[1], argv[2:]
-    finish, ignore, expect = None, {}, {}
-    while argv[0] in ('--finish', '--ignore', '--expect'):
+    finish, ignore, expect, dropped = None, {}, {}, set()
+    while argv[0] in ('--finish', '--ignore', '--expect', '--drop-messages'):
         if argv[0] == '--finish':
             finish = argv[1]
+        elif argv[0] == '--drop-messages':
+            dropped.update(argv[1].split(','))
         elif argv[0] == '--expect':
             name, _, setting = argv[1].partition(':')
             key, _, value = setting.partition('=')
@@ -275,8 +291,9 @@ def check_files(argv):
                 continue
             if '' in ignore.get(name, ()):
                 continue
-            if name in ignore or name in expect:
+            if name in ignore or name in expect or (dropped and name.endswith('.json')):
                 gd, ed = json.loads(g), json.loads(e)
+                gd, ed = drop_messages(gd, dropped), drop_messages(ed, dropped)
                 for key in ignore.get(name, ()):
                     gd, ed = without(gd, key), without(ed, key)
                 for key, value in expect.get(name, ()):

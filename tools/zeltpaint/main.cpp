@@ -12,6 +12,7 @@
 #include "metafile_io.h"
 #include "options.h"
 #include "play.h"
+#include "print.h"
 #include "png_io.h"
 #include "selection.h"
 #include "store.h"
@@ -101,6 +102,11 @@ int main(int argc, char **argv) {
         if (path.empty()) continue;
         if (!zeltpaint::WriteMetafile(image, path, enhanced, error)) return Fail(kExitFailed, error, 0);
         std::printf("zeltpaint: wrote %s (%s metafile)\n", path.c_str(), enhanced ? "enhanced" : "classic");
+    }
+    if (!options.printOutput.empty()) {
+        const int dpi = options.printDpi != 0 ? options.printDpi : 300;
+        if (!zeltpaint::PrintPicture(image, options.printOutput, dpi, error)) return Fail(kExitFailed, error, 0);
+        std::printf("zeltpaint: wrote %s (printed at %d dpi)\n", options.printOutput.c_str(), dpi);
     }
     if (!options.WantsPng()) return 0;
 

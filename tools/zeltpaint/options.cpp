@@ -70,6 +70,10 @@ const char *UsageText() {
            "output:\n"
            "  -o, --output FILE       PNG file to write (default zeltpaint.png)\n"
            "  --sheet                 write the contact sheet, also for an input image\n"
+           "  --print FILE.pdf        also print the image on a letter-size 24-bit printer\n"
+           "                          whose documents go to FILE.pdf: centred, as large as it\n"
+           "                          fits (alone, it replaces the PNG unless -o is given)\n"
+           "  --dpi N                 with --print, the printer's resolution (default 300)\n"
            "  --wmf FILE              also write the image, as painted, as a classic metafile\n"
            "                          (with a placeable header, 96 units an inch)\n"
            "  --emf FILE              the same as an enhanced metafile; with --wmf or --emf\n"
@@ -204,6 +208,15 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             const char *v = value();
             if (!v) return false;
             (arg == "--wmf" ? options.wmfOutput : options.emfOutput) = v;
+        } else if (arg == "--print") {
+            const char *v = value();
+            if (!v) return false;
+            options.printOutput = v;
+        } else if (arg == "--dpi") {
+            const char *v = value();
+            if (!v) return false;
+            if (!ParseNumber(v, options.printDpi) || options.printDpi < 10 || options.printDpi > 1200)
+                return bad(v, "printer resolution must be 10..1200 dpi");
         } else if (arg == "--depth") {
             const char *v = value();
             if (!v) return false;
@@ -310,6 +323,10 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
             error = "--play keeps the canvas in perspective 0 or 2 only";
             return false;
         }
+    }
+    if (options.printDpi != 0 && options.printOutput.empty()) {
+        error = "--dpi needs --print";
+        return false;
     }
     if (options.grayStorage && options.depth != 16) {
         error = "--gray needs --depth 16";

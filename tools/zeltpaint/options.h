@@ -17,6 +17,8 @@ struct Options {
     std::string output = "zeltpaint.png";
     bool outputGiven = false;                // -o: a PNG is written also when metafiles are
     std::string wmfOutput, emfOutput;        // --wmf / --emf: the painted image as a metafile
+    std::string printOutput;                 // --print: the image printed to this PDF
+    int printDpi = 0;                        // --dpi: the printer's resolution (0: 300)
     bool help = false;
     std::string play;                        // --play: an animated GIF played into the directory -o names
     bool progressive = false;                // --progressive: its frames arrive row by row while playing
@@ -56,10 +58,11 @@ struct Options {
     bool HasWindowLevel() const { return window.has_value() || windowLowBit >= 0 || windowHighBit >= 0; }
     // Without an input image and a device the tool writes the contact sheet.
     bool WantsContactSheet() const {
-        return sheet || (input.empty() && deviceBits == 0 && wmfOutput.empty() && emfOutput.empty());
+        return sheet || (input.empty() && deviceBits == 0 && wmfOutput.empty() && emfOutput.empty() &&
+                         printOutput.empty());
     }
-    // Metafile outputs alone replace the PNG unless -o asks for it too.
-    bool WantsPng() const { return outputGiven || (wmfOutput.empty() && emfOutput.empty()); }
+    // Metafile and print outputs alone replace the PNG unless -o asks for it too.
+    bool WantsPng() const { return outputGiven || (wmfOutput.empty() && emfOutput.empty() && printOutput.empty()); }
 };
 
 // Parses argv; returns false with `error` set for a bad command line.
