@@ -4,58 +4,21 @@
 
 #include <utility>
 
+#include "frame/gdi_scopes.h"
 #include "paint/paint_front.h"
 #include "zelt/display.h"
 
 namespace interchange {
 
-// A window's (or, for NULL, the screen's) DC, released at the end.
-class WindowContext {
-public:
-    explicit WindowContext(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowContext() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowContext(const WindowContext &) = delete;
-    WindowContext &operator=(const WindowContext &) = delete;
-    HDC get() const { return dc_; }
+using WindowContext = zelt::WindowDc;
+using zelt::DeleteGdiObject;
+using zelt::Owned;
+using zelt::OwnedBitmap;
+using zelt::OwnedPalette;
 
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Owns a handle and frees it with `Free` unless released.
-template <typename Handle, auto Free>
-class Owned {
-public:
-    Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
-    ~Owned() { reset(); }
-    Owned(const Owned &) = delete;
-    Owned &operator=(const Owned &) = delete;
-    Owned &operator=(Handle handle) {
-        reset();
-        handle_ = handle;
-        return *this;
-    }
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    Handle release() { return std::exchange(handle_, nullptr); }
-    void reset() {
-        if (handle_ != nullptr) Free(std::exchange(handle_, nullptr));
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void FreeGlobal(HGLOBAL block) { GlobalFree(block); }
 inline void FreeKernelBlock(void *block) { KrnFreeMem(block); }
 
-using OwnedPalette = Owned<HPALETTE, DeleteGdiObject>;
-using OwnedBitmap = Owned<HBITMAP, DeleteGdiObject>;
 using OwnedGlobal = Owned<HGLOBAL, FreeGlobal>;
 using OwnedBuffer = Owned<void *, FreeKernelBlock>;
 
@@ -95,15 +58,9 @@ private:
 // The thread's display mode for one conversion: colours reduced to the
 // device, rows never sent as palette indices (a recorded or memory picture
 // must keep its colours whatever palette is realised later).
-class ConversionDisplayMode {
+class ConversionDisplayMode : public zelt::DisplayModeScope {
 public:
-    ConversionDisplayMode() : old_(Z_SetDisplayMode(DISP_INDEXED_PAINT | DISP_DEVICE_REDUCE, DISP_DEVICE_REDUCE)) {}
-    ~ConversionDisplayMode() { Z_SetDisplayMode(0xFFFFFFFF, old_); }
-    ConversionDisplayMode(const ConversionDisplayMode &) = delete;
-    ConversionDisplayMode &operator=(const ConversionDisplayMode &) = delete;
-
-private:
-    UINT old_;
+    ConversionDisplayMode() : DisplayModeScope(DISP_INDEXED_PAINT | DISP_DEVICE_REDUCE, DISP_DEVICE_REDUCE) {}
 };
 
 // Locks a global block for one scope.

@@ -4,105 +4,19 @@
 #include <cmath>
 #include <utility>
 
+#include "frame/gdi_scopes.h"
 #include "views/mag_record.h"
 
 namespace {
 
-// ---- scope guards for the temporaries of one drawing ----
-
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc &) = delete;
-    WindowDc &operator=(const WindowDc &) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// The map mode MM_TEXT for the scope.
-class TextMapMode {
-public:
-    explicit TextMapMode(HDC dc) : dc_(dc), old_(SetMapMode(dc, MM_TEXT)) {}
-    ~TextMapMode() {
-        if (old_ != 0) SetMapMode(dc_, old_);
-    }
-    TextMapMode(const TextMapMode &) = delete;
-    TextMapMode &operator=(const TextMapMode &) = delete;
-
-private:
-    HDC dc_;
-    int old_;
-};
-
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject() {
-        if (object_ != nullptr) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject &) = delete;
-    GdiObject &operator=(const GdiObject &) = delete;
-    HGDIOBJ get() const { return object_; }
-    HRGN region() const { return static_cast<HRGN>(object_); }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    HGDIOBJ object_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc &) = delete;
-    MemoryDc &operator=(const MemoryDc &) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// An object selected into a DC for the scope; the previous one comes back.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
-        if (old_ != nullptr) SelectObject(dc_, old_);
-    }
-    Selection(const Selection &) = delete;
-    Selection &operator=(const Selection &) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-// A palette selected as background palette and realized for the scope.
-class PaletteSelection {
-public:
-    PaletteSelection(HDC dc, HPALETTE palette) : dc_(dc) {
-        if (palette == nullptr) return;
-        old_ = SelectPalette(dc, palette, TRUE);
-        RealizePalette(dc);
-    }
-    ~PaletteSelection() {
-        if (old_ != nullptr) SelectPalette(dc_, old_, TRUE);
-    }
-    PaletteSelection(const PaletteSelection &) = delete;
-    PaletteSelection &operator=(const PaletteSelection &) = delete;
-
-private:
-    HDC dc_;
-    HPALETTE old_ = nullptr;
-};
+using zelt::MemoryDc;
+using zelt::OwnedBitmap;
+using zelt::OwnedPalette;
+using zelt::OwnedRegion;
+using zelt::SelectedPalette;
+using zelt::Selection;
+using zelt::TextMapMode;
+using zelt::WindowDc;
 
 // The glass's own display mode for the scope; 0 keeps the thread's mode.
 class GlassDisplayMode {
@@ -186,17 +100,17 @@ int AlignmentShift(int sourceExtent, int magnifiedExtent, LONG centerRule) {
 // `area` is repainted by the application: the part over the bitmap without
 // erasing, the part beside it (when there is one) with erasing.
 void RepaintAround(HWND window, HRGN area, HRGN destination) {
-    GdiObject part(CreateRectRgn(0, 0, 0, 0));
+    OwnedRegion part(CreateRectRgn(0, 0, 0, 0));
     if (!part) {
         InvalidateRgn(window, area, TRUE);
         UpdateWindow(window);
         return;
     }
-    CombineRgn(part.region(), area, destination, RGN_AND);
-    InvalidateRgn(window, part.region(), FALSE);
+    CombineRgn(part.get(), area, destination, RGN_AND);
+    InvalidateRgn(window, part.get(), FALSE);
     UpdateWindow(window);
-    if (CombineRgn(part.region(), area, destination, RGN_DIFF) > NULLREGION) {
-        InvalidateRgn(window, part.region(), TRUE);
+    if (CombineRgn(part.get(), area, destination, RGN_DIFF) > NULLREGION) {
+        InvalidateRgn(window, part.get(), TRUE);
         UpdateWindow(window);
     }
 }
@@ -205,17 +119,17 @@ void RepaintAround(HWND window, HRGN area, HRGN destination) {
 void Uncover(const MagnifierRecord &record, int x, int y) {
     const RECT oldGlass = GlassRectAt(record, record.LastX, record.LastY);
     const RECT newGlass = GlassRectAt(record, x, y);
-    GdiObject uncovered(CreateGlassShape(record, oldGlass));
-    GdiObject covered(CreateGlassShape(record, newGlass));
-    GdiObject destination(CreateRectRgnIndirect(&record.DestRect));
+    OwnedRegion uncovered(CreateGlassShape(record, oldGlass));
+    OwnedRegion covered(CreateGlassShape(record, newGlass));
+    OwnedRegion destination(CreateRectRgnIndirect(&record.DestRect));
     if (!uncovered || !covered || !destination) {
         // Without regions the whole old glass is repainted.
         InvalidateRect(record.Window, &oldGlass, TRUE);
         UpdateWindow(record.Window);
         return;
     }
-    CombineRgn(uncovered.region(), uncovered.region(), covered.region(), RGN_DIFF);
-    RepaintAround(record.Window, uncovered.region(), destination.region());
+    CombineRgn(uncovered.get(), uncovered.get(), covered.get(), RGN_DIFF);
+    RepaintAround(record.Window, uncovered.get(), destination.get());
 }
 
 // ---- composition ----
@@ -291,16 +205,16 @@ void DrawGlass(MagnifierRecord &record, int x, int y) {
     const int height = glass.bottom - glass.top;
     MemoryDc memory(dc.get());
     if (memory.get() == nullptr) return;
-    GdiObject bitmap(CreateCompatibleBitmap(dc.get(), width, height));
+    OwnedBitmap bitmap(CreateCompatibleBitmap(dc.get(), width, height));
     if (!bitmap) return;
     Selection bitmapSelection(memory.get(), bitmap.get());
     SetMapMode(memory.get(), MM_TEXT);
     const RECT t{0, 0, width, height};
     GlassDisplayMode displayMode(record.GlassDisplayMode);
-    GdiObject palette(Z_CreatePaintPalette(dc.get(), &record.View));
-    const auto paintPalette = static_cast<HPALETTE>(palette.get());
+    OwnedPalette palette(Z_CreatePaintPalette(dc.get(), &record.View));
+    const HPALETTE paintPalette = palette.get();
     {
-        PaletteSelection memoryPalette(memory.get(), paintPalette);
+        SelectedPalette memoryPalette(memory.get(), paintPalette, TRUE, true);
         FillRect(memory.get(), &t, record.BackBrush);
         const int dx = AlignmentShift(source.right - source.left, magnified.right - magnified.left, record.CenterRule);
         const int dy = AlignmentShift(source.bottom - source.top, magnified.bottom - magnified.top, record.CenterRule);
@@ -315,10 +229,10 @@ void DrawGlass(MagnifierRecord &record, int x, int y) {
         DrawOutline(memory.get(), record, t);
     }
 
-    GdiObject clip(record.Elliptic != 0 ? CreateEllipticRgnIndirect(&glass) : nullptr);
-    if (clip) SelectClipRgn(dc.get(), clip.region());
+    OwnedRegion clip(record.Elliptic != 0 ? CreateEllipticRgnIndirect(&glass) : nullptr);
+    if (clip) SelectClipRgn(dc.get(), clip.get());
     {
-        PaletteSelection windowPalette(dc.get(), paintPalette);
+        SelectedPalette windowPalette(dc.get(), paintPalette, TRUE, true);
         BitBlt(dc.get(), glass.left, glass.top, width, height, memory.get(), 0, 0, SRCCOPY);
     }
     if (clip) SelectClipRgn(dc.get(), nullptr);
@@ -329,8 +243,8 @@ void EraseGlass(MagnifierRecord &record) {
     HWND window = record.Window;
     const RECT drawn = record.GlassRect;
     const RECT oldGlass = GlassRectAt(record, record.LastX, record.LastY);
-    GdiObject covered(CreateGlassShape(record, oldGlass));
-    GdiObject destination(CreateRectRgnIndirect(&record.DestRect));
+    OwnedRegion covered(CreateGlassShape(record, oldGlass));
+    OwnedRegion destination(CreateRectRgnIndirect(&record.DestRect));
     WindowDc dc(window);
     if (dc.get() == nullptr) return;
     TextMapMode mapMode(dc.get());
@@ -339,12 +253,12 @@ void EraseGlass(MagnifierRecord &record) {
         UpdateWindow(window);
         return;
     }
-    RepaintAround(window, covered.region(), destination.region());
+    RepaintAround(window, covered.get(), destination.get());
     // The rectangle as drawn, for what an elliptical glass reached beside
     // the bitmap.
-    GdiObject beside(CreateRectRgnIndirect(&drawn));
-    if (beside && CombineRgn(beside.region(), beside.region(), destination.region(), RGN_DIFF) > NULLREGION) {
-        InvalidateRgn(window, beside.region(), TRUE);
+    OwnedRegion beside(CreateRectRgnIndirect(&drawn));
+    if (beside && CombineRgn(beside.get(), beside.get(), destination.get(), RGN_DIFF) > NULLREGION) {
+        InvalidateRgn(window, beside.get(), TRUE);
         UpdateWindow(window);
     }
 }

@@ -3,6 +3,7 @@
 // WM_CREATE to WM_DESTROY.
 #pragma once
 
+#include "frame/gdi_scopes.h"
 #include "zelt/display.h"
 
 namespace pan {
@@ -50,48 +51,13 @@ inline bool IsAllocated(const BitmapRecord *bitmap) {
     return bitmap != nullptr && (bitmap->Flags & BITMAP_ALLOCATED) != 0;
 }
 
+using zelt::SelectedPalette;
+using zelt::WindowDc;
+
 // The thread's display mode with the record's bits switched on for one scope.
-class ExtendedDisplayMode {
+class ExtendedDisplayMode : public zelt::DisplayModeScope {
 public:
-    explicit ExtendedDisplayMode(UINT flags) : old_(Z_SetDisplayMode(flags, flags)) {}
-    ~ExtendedDisplayMode() { Z_SetDisplayMode(0xFFFFFFFFu, old_); }
-    ExtendedDisplayMode(const ExtendedDisplayMode &) = delete;
-    ExtendedDisplayMode &operator=(const ExtendedDisplayMode &) = delete;
-
-private:
-    UINT old_;
-};
-
-// A window's DC, released at the end of the scope.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc &) = delete;
-    WindowDc &operator=(const WindowDc &) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// A palette selected into a DC for one scope; the previous one comes back.
-class SelectedPalette {
-public:
-    SelectedPalette(HDC dc, HPALETTE palette, BOOL background)
-        : dc_(dc), old_(palette != nullptr ? SelectPalette(dc, palette, background) : nullptr) {}
-    ~SelectedPalette() {
-        if (old_ != nullptr) SelectPalette(dc_, old_, FALSE);
-    }
-    SelectedPalette(const SelectedPalette &) = delete;
-    SelectedPalette &operator=(const SelectedPalette &) = delete;
-
-private:
-    HDC dc_;
-    HPALETTE old_;
+    explicit ExtendedDisplayMode(UINT flags) : DisplayModeScope(flags, flags) {}
 };
 
 // The paint palette for the record's bitmap on the window's DC, built with

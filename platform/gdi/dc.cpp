@@ -203,6 +203,20 @@ HGDIOBJ DcObject::SelectPlain(ObjectKind kind, HGDIOBJ object) noexcept {
 
 }  // namespace zelt::platform
 
+namespace zelt::platform {
+
+HDC NewDcObject(DcObject **dc, bool memory) noexcept {
+    HANDLE handle = CreateObject<DcObject>(dc, memory);
+    if (handle == nullptr || !(*dc)->Init()) {
+        if (handle != nullptr) DestroyObject(handle);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return static_cast<HDC>(handle);
+}
+
+}  // namespace zelt::platform
+
 using namespace zelt::platform;
 
 extern "C" {
@@ -213,17 +227,7 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
         return nullptr;
     }
     DcObject *dc = nullptr;
-    HANDLE handle = CreateObject<DcObject>(&dc, true);
-    if (handle == nullptr) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    if (!dc->Init()) {
-        DestroyObject(handle);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return static_cast<HDC>(handle);
+    return NewDcObject(&dc, true);
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {

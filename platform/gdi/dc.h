@@ -124,6 +124,10 @@ double LogicalUnitsPerMillimetre(int mode) noexcept;
 // metafile DC keeps (so that the calls reading a DC answer for it), or
 // nullptr.
 DcObject *FindDc(HDC hdc) noexcept;
+// A new, initialised DC object (`memory`: a memory DC, which owns a default
+// bitmap); null with ERROR_NOT_ENOUGH_MEMORY and nothing left when memory
+// runs out.
+HDC NewDcObject(DcObject **dc, bool memory) noexcept;
 
 // Selection bookkeeping of GDI objects selected into DCs: DeleteObject of a
 // selected bitmap or brush is deferred until the last DC lets it go.

@@ -192,11 +192,9 @@ HDC CreatePrinterDc(const char *device) noexcept {
         return nullptr;
     }
     DcObject *dc = nullptr;
-    HANDLE handle = CreateObject<DcObject>(&dc, false);
-    if (handle == nullptr || !dc->Init()) {
-        if (handle != nullptr) DestroyObject(handle);
+    HDC handle = NewDcObject(&dc, false);
+    if (handle == nullptr) {
         DestroyPrinterSession(session);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     dc->printer = session;

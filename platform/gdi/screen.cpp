@@ -159,13 +159,7 @@ HDC WINAPI GetDC(HWND hWnd) {
     // A window's DC draws on its client area (window_dc.cpp).
     if (hWnd != nullptr) return MakeWindowDc(hWnd, false, nullptr);
     DcObject *dc = nullptr;
-    HANDLE handle = CreateObject<DcObject>(&dc, false);
-    if (handle == nullptr || !dc->Init()) {
-        if (handle != nullptr) DestroyObject(handle);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return static_cast<HDC>(handle);
+    return NewDcObject(&dc, false);
 }
 
 HDC WINAPI CreateDCA(LPCSTR pszDriver, LPCSTR pszDevice, LPCSTR /*pszPort*/, const DEVMODEA * /*pdm*/) {

@@ -129,11 +129,9 @@ HDC MakeWindowDc(HWND hwnd, bool wholeWindow, HRGN extraClip) noexcept {
         return nullptr;
     }
     DcObject *dc = nullptr;
-    HANDLE handle = CreateObject<DcObject>(&dc, false);
-    if (handle == nullptr || !dc->Init()) {
-        if (handle != nullptr) DestroyObject(handle);
+    HDC handle = NewDcObject(&dc, false);
+    if (handle == nullptr) {
         FreeWindowView(view);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     dc->windowView = view;  // the DC frees it
