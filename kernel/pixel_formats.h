@@ -10,6 +10,17 @@
 
 namespace zelt::kernel {
 
+// Pixels per fetch unit of a packed row: a row buffer that starts at a
+// column rounded down to a multiple of this starts on a byte boundary.
+constexpr int FetchUnit(int bits) {
+    switch (bits) {
+        case 1: case 3: case 5: case 7: return 8;
+        case 2: case 6: return 4;
+        case 4: case 12: return 2;
+        default: return 1;
+    }
+}
+
 // What the run converters need besides the pixels. Built once per row.
 struct UnpackTables {
     // Indexed depths: 2^bits entries (padded with black). Deep gray: the

@@ -6,20 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "pixel_formats.h"
 #include "zelt/kernel.h"
 
 namespace {
-
-// Pixels per fetch unit: the source buffer starts at the first column
-// rounded down to a multiple of this, so that it starts on a byte boundary.
-int FetchUnit(int bits) {
-    switch (bits) {
-        case 1: case 3: case 5: case 7: return 8;
-        case 2: case 6: return 4;
-        case 4: case 12: return 2;
-        default: return 1;
-    }
-}
 
 // The column walk: column() is relative to the buffer's first pixel.
 class ColumnWalk {
@@ -209,7 +199,7 @@ extern "C" int ZELT_API KrnResampleRow(int bitsPerPixel, DWORD targetBytes, int 
     // The output must fit: width pixels rounded up to whole bytes.
     if (static_cast<std::uint64_t>(width) * bitsPerPixel > static_cast<std::uint64_t>(targetBytes) * 8)
         return STATUS_BAD_PARAMETER;
-    const int unit = FetchUnit(bitsPerPixel);
+    const int unit = zelt::kernel::FetchUnit(bitsPerPixel);
     const int bufferStart = firstColumn - firstColumn % unit;
     // The common byte-aligned depths take a walk without per-pixel calls.
     if (bitsPerPixel == 24 || bitsPerPixel == 32) {

@@ -19,6 +19,7 @@
 
 #include "image_replace.h"
 #include "memory_internal.h"
+#include "pixel_formats.h"
 #include "progress_report.h"
 #include "record_internal.h"
 #include "region_follow.h"
@@ -174,17 +175,6 @@ int ResizeFiltered(BitmapRecord &bitmap, ReplacementImage &target, ProgressRepor
 
     ResizeWork work{codec, columns, rows, target, bitmap.Width, decoded.get(), accumulator.get(), between.get(), samples.get()};
     return (rowsFirst ? entry->rowsFirst : entry->columnsFirst)(work, progress);
-}
-
-// Pixels per fetch unit of KrnResampleRow: its source buffer starts at the
-// first column rounded down to a multiple of this, on a byte boundary.
-int FetchUnit(int bits) {
-    switch (bits) {
-    case 1: case 3: case 5: case 7: return 8;
-    case 2: case 6: return 4;
-    case 4: case 12: return 2;
-    default: return 1;
-    }
 }
 
 // Target pixel i shows source pixel floor((2i + 1) S / 2T), the one under its

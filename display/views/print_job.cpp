@@ -66,20 +66,6 @@ UINT PrintJobValue(HDC dc) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>
 // Handles carry 32 significant bits, sign-extended where pointers are wider.
 HDC PrintJobDc(UINT value) { return reinterpret_cast<HDC>(static_cast<LONG_PTR>(static_cast<LONG>(value))); }
 
-PaintPaletteScope::PaintPaletteScope(HDC dc, BitmapRecord *bitmap)
-    : dc_(dc), palette_(bitmap != nullptr ? Z_CreatePaintPalette(dc, bitmap) : nullptr) {
-    if (palette_ == nullptr) return;
-    previous_ = SelectPalette(dc_, palette_, FALSE);
-    RealizePalette(dc_);
-}
-
-PaintPaletteScope::~PaintPaletteScope() {
-    if (palette_ == nullptr) return;
-    if (previous_ != nullptr) SelectPalette(dc_, previous_, FALSE);
-    RealizePalette(dc_);
-    DeleteObject(palette_);
-}
-
 PrintDisplayMode::PrintDisplayMode(HDC dc) {
     // Devices of more than 256 colours report -1.
     if (GetDeviceCaps(dc, NUMCOLORS) <= 2) {

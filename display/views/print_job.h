@@ -5,6 +5,7 @@
 // mode a paint into the printer needs.
 #pragma once
 
+#include "frame/gdi_scopes.h"
 #include "zelt/display.h"
 
 namespace views {
@@ -28,15 +29,13 @@ HDC PrintJobDc(UINT value);
 // when the bitmap (or a null one) needs no palette.
 class PaintPaletteScope {
 public:
-    PaintPaletteScope(HDC dc, BitmapRecord *bitmap);
-    ~PaintPaletteScope();
-    PaintPaletteScope(const PaintPaletteScope &) = delete;
-    PaintPaletteScope &operator=(const PaintPaletteScope &) = delete;
+    PaintPaletteScope(HDC dc, BitmapRecord *bitmap)
+        : palette_(bitmap != nullptr ? Z_CreatePaintPalette(dc, bitmap) : nullptr),
+          selection_(dc, palette_.get(), FALSE, true) {}
 
 private:
-    HDC dc_;
-    HPALETTE palette_;
-    HPALETTE previous_ = nullptr;
+    zelt::OwnedPalette palette_;         // deleted last,
+    zelt::SelectedPalette selection_;  // after the previous palette is back
 };
 
 // The thread's display mode for one paint into a printer: bitonal printers

@@ -36,9 +36,9 @@ int Fail(DWORD error) {
 
 }  // namespace
 
-PrinterSession::PrinterSession(PrinterSpec spec) noexcept : spec_(std::move(spec)) {
+PrinterSession::PrinterSession(PrinterSettings settings) noexcept : settings_(std::move(settings)) {
     // Between pages the DC draws into nothing.
-    DescribeSurface(page_, spec_.bitsPerPixel == 1 ? PixelFormatId::Mono : PixelFormatId::Bgrx32, 0, 0, nullptr, 0);
+    DescribeSurface(page_, settings_.bitsPerPixel == 1 ? PixelFormatId::Mono : PixelFormatId::Bgrx32, 0, 0, nullptr, 0);
 }
 
 PrinterSession::~PrinterSession() {
@@ -46,22 +46,22 @@ PrinterSession::~PrinterSession() {
 }
 
 int PrinterSession::DeviceCaps(int index) const noexcept {
-    const int dpi = spec_.dotsPerInch;
+    const int dpi = settings_.dotsPerInch;
     switch (index) {
         case TECHNOLOGY: return DT_RASPRINTER;
         case HORZRES:
-        case PHYSICALWIDTH: return spec_.pageWidth;
+        case PHYSICALWIDTH: return settings_.pageWidth;
         case VERTRES:
-        case PHYSICALHEIGHT: return spec_.pageHeight;
+        case PHYSICALHEIGHT: return settings_.pageHeight;
         case PHYSICALOFFSETX:
         case PHYSICALOFFSETY: return 0;
-        case HORZSIZE: return Millimetres(spec_.pageWidth, dpi);
-        case VERTSIZE: return Millimetres(spec_.pageHeight, dpi);
-        case BITSPIXEL: return spec_.bitsPerPixel;
+        case HORZSIZE: return Millimetres(settings_.pageWidth, dpi);
+        case VERTSIZE: return Millimetres(settings_.pageHeight, dpi);
+        case BITSPIXEL: return settings_.bitsPerPixel;
         case PLANES: return 1;
-        case NUMCOLORS: return spec_.bitsPerPixel == 1 ? 2 : -1;
+        case NUMCOLORS: return settings_.bitsPerPixel == 1 ? 2 : -1;
         case RASTERCAPS: return kPrinterRasterCaps;
-        case COLORRES: return spec_.bitsPerPixel;
+        case COLORRES: return settings_.bitsPerPixel;
         case LOGPIXELSX:
         case LOGPIXELSY:
         case ASPECTX:
@@ -78,13 +78,13 @@ int PrinterSession::StartDoc(const DOCINFOA *info) noexcept {
     if (!PdfDocument::Available()) return Fail(ERROR_NOT_SUPPORTED);
     const long job = ++JobCounter();
     try {
-        outputPattern_ = info->lpszOutput != nullptr ? std::string(info->lpszOutput) : spec_.outputPath;
+        outputPattern_ = info->lpszOutput != nullptr ? std::string(info->lpszOutput) : settings_.outputPath;
         partialPath_ = ExpandOutputPath(outputPattern_, job) + ".partial-" + std::to_string(job);
     } catch (...) {
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
-    const double scale = 72.0 / spec_.dotsPerInch;
-    if (!pdf_.Open(partialPath_, spec_.pageWidth * scale, spec_.pageHeight * scale)) {
+    const double scale = 72.0 / settings_.dotsPerInch;
+    if (!pdf_.Open(partialPath_, settings_.pageWidth * scale, settings_.pageHeight * scale)) {
         std::remove(partialPath_.c_str());
         return Fail(ERROR_ACCESS_DENIED);
     }
@@ -96,17 +96,17 @@ int PrinterSession::StartDoc(const DOCINFOA *info) noexcept {
 
 int PrinterSession::StartPage() noexcept {
     if (state_ != JobState::InDocument) return Fail(ERROR_INVALID_PARAMETER);
-    const bool mono = spec_.bitsPerPixel == 1;
+    const bool mono = settings_.bitsPerPixel == 1;
     // Colour pages are stored 32 bits a pixel, the layout the PDF writer
     // takes without a copy.
-    const std::ptrdiff_t rowBytes = DibRowBytes(spec_.pageWidth, mono ? 1 : 32);
-    if (!pageBits_.Reset(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(spec_.pageHeight))) {
+    const std::ptrdiff_t rowBytes = DibRowBytes(settings_.pageWidth, mono ? 1 : 32);
+    if (!pageBits_.Reset(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(settings_.pageHeight))) {
         // The document has lost a page: it can no longer be finished.
         failed_ = true;
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
     std::memset(pageBits_.Data(), 0xFF, pageBits_.Size());  // white paper
-    DescribeSurface(page_, mono ? PixelFormatId::Mono : PixelFormatId::Bgrx32, spec_.pageWidth, -spec_.pageHeight,
+    DescribeSurface(page_, mono ? PixelFormatId::Mono : PixelFormatId::Bgrx32, settings_.pageWidth, -settings_.pageHeight,
                     pageBits_.Data(), rowBytes);
     state_ = JobState::InPage;
     return 1;
@@ -119,8 +119,8 @@ int PrinterSession::EndPage() noexcept {
     raster.width = page_.width;
     raster.height = page_.height;
     raster.stride = page_.stride;
-    raster.dotsPerInch = spec_.dotsPerInch;
-    raster.mono = spec_.bitsPerPixel == 1;
+    raster.dotsPerInch = settings_.dotsPerInch;
+    raster.mono = settings_.bitsPerPixel == 1;
     const bool added = pdf_.AddPage(raster);
     ReleasePage();
     state_ = JobState::InDocument;
@@ -142,12 +142,12 @@ int PrinterSession::EndDoc() noexcept {
     }
     state_ = JobState::Idle;
     try {
-        const std::string finalPath = ExpandOutputPath(outputPattern_, IssueDocumentNumber(spec_.device, job_));
+        const std::string finalPath = ExpandOutputPath(outputPattern_, IssueDocumentNumber(settings_.device, job_));
         if (std::rename(partialPath_.c_str(), finalPath.c_str()) != 0) {
             std::remove(partialPath_.c_str());
             return Fail(ERROR_ACCESS_DENIED);
         }
-        RecordPrintedDocument(spec_.device, finalPath);
+        RecordPrintedDocument(settings_.device, finalPath);
     } catch (...) {
         std::remove(partialPath_.c_str());
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
@@ -174,10 +174,10 @@ void PrinterSession::DropDocument() noexcept {
 }
 
 HDC CreatePrinterDc(const char *device) noexcept {
-    PrinterSpec spec;
+    PrinterSettings settings;
     bool found = false;
     try {
-        found = FindPrinter(device, &spec);
+        found = FindPrinter(device, &settings);
     } catch (...) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -186,7 +186,7 @@ HDC CreatePrinterDc(const char *device) noexcept {
         SetLastError(ERROR_INVALID_PRINTER_NAME);
         return nullptr;
     }
-    PrinterSession *session = NewObject<PrinterSession>(std::move(spec));
+    PrinterSession *session = NewObject<PrinterSession>(std::move(settings));
     if (session == nullptr) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;

@@ -15,7 +15,7 @@ namespace zelt::platform {
 
 class PrinterSession {
 public:
-    explicit PrinterSession(PrinterSpec spec) noexcept;
+    explicit PrinterSession(PrinterSettings settings) noexcept;
     // An open document is aborted: no file is left.
     ~PrinterSession();
     PrinterSession(const PrinterSession &) = delete;
@@ -37,7 +37,7 @@ private:
     void ReleasePage() noexcept;
     void DropDocument() noexcept;
 
-    PrinterSpec spec_;
+    PrinterSettings settings_;
     JobState state_ = JobState::Idle;
     long job_ = 0;
     bool failed_ = false;  // a page could not be made or written: EndDoc fails

@@ -16,7 +16,7 @@ namespace zelt::platform {
 namespace {
 
 struct RegisteredPrinter {
-    PrinterSpec spec;
+    PrinterSettings settings;
     long issued = 0;    // document numbers handed out
     long finished = 0;  // documents written
     std::string lastPath;
@@ -43,7 +43,7 @@ bool SameDeviceName(const std::string &a, const char *b) {
 
 RegisteredPrinter *Lookup(std::vector<RegisteredPrinter> &printers, const char *device) {
     auto found = std::find_if(printers.begin(), printers.end(),
-                              [device](const RegisteredPrinter &p) { return SameDeviceName(p.spec.device, device); });
+                              [device](const RegisteredPrinter &p) { return SameDeviceName(p.settings.device, device); });
     return found == printers.end() ? nullptr : &*found;
 }
 
@@ -52,13 +52,13 @@ constexpr int kMaxPageSide = 32767;
 
 }  // namespace
 
-bool FindPrinter(const char *device, PrinterSpec *out) {
+bool FindPrinter(const char *device, PrinterSettings *out) {
     if (device == nullptr) return false;
     Registry &registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     const RegisteredPrinter *printer = Lookup(registry.printers, device);
     if (printer == nullptr) return false;
-    *out = printer->spec;
+    *out = printer->settings;
     return true;
 }
 
@@ -106,7 +106,7 @@ BOOL ZeltHostAddPrinter(const char *device, int dotsPerInch, int pageWidth, int 
         return FALSE;
     try {
         RegisteredPrinter fresh;
-        fresh.spec = PrinterSpec{device, dotsPerInch, pageWidth, pageHeight, bitsPerPixel, outputPath};
+        fresh.settings = PrinterSettings{device, dotsPerInch, pageWidth, pageHeight, bitsPerPixel, outputPath};
         Registry &registry = TheRegistry();
         std::lock_guard lock(registry.mutex);
         // A replaced printer starts counting its documents afresh.

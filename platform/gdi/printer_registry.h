@@ -6,7 +6,7 @@
 
 namespace zelt::platform {
 
-struct PrinterSpec {
+struct PrinterSettings {
     std::string device;      // as registered; looked up without regard to case
     int dotsPerInch = 0;
     int pageWidth = 0;       // device units
@@ -17,7 +17,7 @@ struct PrinterSpec {
 
 // Copies the printer named `device` (any case) into *out; false when none is
 // registered under that name.
-bool FindPrinter(const char *device, PrinterSpec *out);
+bool FindPrinter(const char *device, PrinterSettings *out);
 
 // The number of the printer's next document (1, 2, ...), taken when a
 // document is being finished; `fallback` when the printer has been removed

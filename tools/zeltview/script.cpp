@@ -18,7 +18,7 @@ namespace zeltview {
 namespace {
 
 // name, kind, numbers required, numbers allowed, whether a word comes first
-struct CommandSpec {
+struct CommandForm {
     const char *name;
     CommandKind kind;
     int minNumbers;
@@ -27,23 +27,23 @@ struct CommandSpec {
 };
 
 constexpr std::array kCommands = {
-    CommandSpec{"key", CommandKind::Key, 0, 0, true},
-    CommandSpec{"move", CommandKind::Move, 2, 2, false},
-    CommandSpec{"press", CommandKind::Press, 2, 2, false},
-    CommandSpec{"release", CommandKind::Release, 2, 2, false},
-    CommandSpec{"move-view", CommandKind::MoveView, 2, 2, false},
-    CommandSpec{"press-view", CommandKind::PressView, 2, 2, false},
-    CommandSpec{"release-view", CommandKind::ReleaseView, 2, 2, false},
-    CommandSpec{"drag", CommandKind::Drag, 5, 5, false},
-    CommandSpec{"pan", CommandKind::Pan, 0, 0, false},
-    CommandSpec{"drag-pan", CommandKind::DragPan, 2, 2, false},
-    CommandSpec{"magnify", CommandKind::Magnify, 0, 0, true},
-    CommandSpec{"wait", CommandKind::Wait, 1, 1, false},
-    CommandSpec{"wait-for", CommandKind::WaitFor, 0, 1, true},
-    CommandSpec{"screenshot", CommandKind::Screenshot, 0, 0, true},
-    CommandSpec{"geometry", CommandKind::Geometry, 0, 0, false},
-    CommandSpec{"print", CommandKind::Print, 0, 0, false},
-    CommandSpec{"quit", CommandKind::Quit, 0, 0, false},
+    CommandForm{"key", CommandKind::Key, 0, 0, true},
+    CommandForm{"move", CommandKind::Move, 2, 2, false},
+    CommandForm{"press", CommandKind::Press, 2, 2, false},
+    CommandForm{"release", CommandKind::Release, 2, 2, false},
+    CommandForm{"move-view", CommandKind::MoveView, 2, 2, false},
+    CommandForm{"press-view", CommandKind::PressView, 2, 2, false},
+    CommandForm{"release-view", CommandKind::ReleaseView, 2, 2, false},
+    CommandForm{"drag", CommandKind::Drag, 5, 5, false},
+    CommandForm{"pan", CommandKind::Pan, 0, 0, false},
+    CommandForm{"drag-pan", CommandKind::DragPan, 2, 2, false},
+    CommandForm{"magnify", CommandKind::Magnify, 0, 0, true},
+    CommandForm{"wait", CommandKind::Wait, 1, 1, false},
+    CommandForm{"wait-for", CommandKind::WaitFor, 0, 1, true},
+    CommandForm{"screenshot", CommandKind::Screenshot, 0, 0, true},
+    CommandForm{"geometry", CommandKind::Geometry, 0, 0, false},
+    CommandForm{"print", CommandKind::Print, 0, 0, false},
+    CommandForm{"quit", CommandKind::Quit, 0, 0, false},
 };
 
 constexpr int kDragPanSteps = 8;
@@ -54,16 +54,16 @@ bool ParseLine(const std::string &line, int number, ScriptCommand &command, std:
     std::istringstream words(line);
     std::string name;
     words >> name;
-    const CommandSpec *spec = nullptr;
-    for (const CommandSpec &candidate : kCommands)
-        if (name == candidate.name) spec = &candidate;
-    if (spec == nullptr) {
+    const CommandForm *form = nullptr;
+    for (const CommandForm &candidate : kCommands)
+        if (name == candidate.name) form = &candidate;
+    if (form == nullptr) {
         error = "line " + std::to_string(number) + ": unknown command '" + name + "'";
         return false;
     }
-    command.kind = spec->kind;
+    command.kind = form->kind;
     command.line = number;
-    if (spec->word && !(words >> command.text)) {
+    if (form->word && !(words >> command.text)) {
         error = "line " + std::to_string(number) + ": " + name + " needs an argument";
         return false;
     }
@@ -71,14 +71,14 @@ bool ParseLine(const std::string &line, int number, ScriptCommand &command, std:
     while (words >> token) {
         char *end = nullptr;
         const long value = std::strtol(token.c_str(), &end, 10);
-        if (*end != '\0' || command.numberCount == spec->maxNumbers || value < -100000 || value > 100000) {
+        if (*end != '\0' || command.numberCount == form->maxNumbers || value < -100000 || value > 100000) {
             error = "line " + std::to_string(number) + ": unexpected '" + token + "'";
             return false;
         }
         command.numbers[command.numberCount++] = static_cast<int>(value);
     }
-    if (command.numberCount < spec->minNumbers) {
-        error = "line " + std::to_string(number) + ": " + name + " needs " + std::to_string(spec->minNumbers) +
+    if (command.numberCount < form->minNumbers) {
+        error = "line " + std::to_string(number) + ": " + name + " needs " + std::to_string(form->minNumbers) +
                 " numbers";
         return false;
     }
