@@ -90,7 +90,12 @@ public:
 
 private:
     Slot *SlotOf(HANDLE handle) noexcept {
-        const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
+        std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
+        // Handle values are 32 bits wide; a 64-bit program may hand one back
+        // sign-extended (a handle kept in a LONG and widened again), which
+        // names the same object once a slot's generation sets bit 31.
+        if constexpr (sizeof(value) > 4)
+            if ((value >> 31) == (std::uintptr_t{1} << (8 * sizeof(value) - 31)) - 1) value &= 0xFFFFFFFFu;
         if (value == 0 || (value & ((1u << kIndexShift) - 1)) != 0) return nullptr;
         if ((value >> kGenerationShift) > kGenerationMask) return nullptr;
         const std::uint32_t index = static_cast<std::uint32_t>((value >> kIndexShift) & kIndexMask);

@@ -3,6 +3,7 @@
 // mapping modes, host pixel reads, DIB colour tables and palette entries
 // clipped to their size, and every creating call under injected allocation
 // failures (nothing made, nothing leaked, ERROR_NOT_ENOUGH_MEMORY).
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -70,6 +71,27 @@ TEST_F(Dc, DeviceCapsOfEveryDcKind) {
     }
     EXPECT_EQ(checked, 11);
     ReleaseDC(nullptr, screen);
+}
+
+// Handles are 32-bit values: once churn has set bit 31 of one, the value
+// kept in a LONG and widened again (sign-extended on 64-bit hosts) still
+// names the object, and a stale copy names nothing.
+TEST_F(Dc, HandlesSurviveSignExtension) {
+    HBRUSH high = nullptr;
+    for (int i = 0; i < 4'000'000 && high == nullptr; ++i) {
+        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+        ASSERT_NE(brush, nullptr);
+        if ((reinterpret_cast<std::uintptr_t>(brush) & 0x80000000u) != 0)
+            high = brush;
+        else
+            DeleteObject(brush);
+    }
+    ASSERT_NE(high, nullptr) << "no handle with bit 31 set";
+    const LONG kept = static_cast<LONG>(reinterpret_cast<std::uintptr_t>(high));
+    const auto widened = reinterpret_cast<HGDIOBJ>(static_cast<std::intptr_t>(kept));
+    EXPECT_EQ(GetObjectType(widened), static_cast<DWORD>(OBJ_BRUSH));
+    EXPECT_TRUE(DeleteObject(widened));
+    EXPECT_EQ(GetObjectType(high), 0u);
 }
 
 TEST_F(Dc, SaveAndRestoreBringBackEveryAttribute) {
