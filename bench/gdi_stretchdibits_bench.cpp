@@ -1,7 +1,8 @@
 // StretchDIBits throughput on a 4096 x 4096 image: 24-bpp data into a
-// 32-bpp DIB section at 1:1, enlarged 2x and shrunk to half, and into an
-// 8-bpp palette DIB section at 1:1. Items are destination pixels; a memcpy
-// of the destination's bytes runs in the same program as the reference.
+// 32-bpp DIB section at 1:1, enlarged 2x and shrunk to half, into a 24-bpp
+// DIB section at 1:1 and 2x, and into an 8-bpp palette DIB section at 1:1.
+// Items are destination pixels; a memcpy of the destination's bytes (32
+// and 24 bpp) runs in the same program as the reference.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -86,11 +87,13 @@ void Stretch(benchmark::State &state, int destSide, int srcSide, int bpp) {
 void BM_StretchDIBits_24To32_1to1(benchmark::State &state) { Stretch(state, kSide, kSide, 32); }
 void BM_StretchDIBits_24To32_Up2x(benchmark::State &state) { Stretch(state, kSide, kSide / 2, 32); }
 void BM_StretchDIBits_24To32_Down2x(benchmark::State &state) { Stretch(state, kSide / 2, kSide, 32); }
+void BM_StretchDIBits_24To24_1to1(benchmark::State &state) { Stretch(state, kSide, kSide, 24); }
+void BM_StretchDIBits_24To24_Up2x(benchmark::State &state) { Stretch(state, kSide, kSide / 2, 24); }
 void BM_StretchDIBits_24To8Palette_1to1(benchmark::State &state) { Stretch(state, kSide, kSide, 8); }
 
-// The reference: copying the 32-bpp destination's bytes.
-void BM_Memcpy_Destination32(benchmark::State &state) {
-    const std::size_t bytes = static_cast<std::size_t>(kSide) * kSide * 4;
+// The reference: copying the destination's bytes.
+void CopyDestination(benchmark::State &state, int bytesPerPixel) {
+    const std::size_t bytes = static_cast<std::size_t>(kSide) * kSide * bytesPerPixel;
     std::vector<BYTE> from(bytes, 1), to(bytes, 0);
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), bytes);
@@ -100,10 +103,16 @@ void BM_Memcpy_Destination32(benchmark::State &state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
 }
 
+void BM_Memcpy_Destination32(benchmark::State &state) { CopyDestination(state, 4); }
+void BM_Memcpy_Destination24(benchmark::State &state) { CopyDestination(state, 3); }
+
 BENCHMARK(BM_Memcpy_Destination32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memcpy_Destination24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchDIBits_24To32_1to1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchDIBits_24To32_Up2x)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchDIBits_24To32_Down2x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchDIBits_24To24_1to1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchDIBits_24To24_Up2x)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchDIBits_24To8Palette_1to1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

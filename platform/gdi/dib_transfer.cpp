@@ -4,11 +4,8 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "gdi/pixel_layout.h"
+#include "gdi/rgb24_spans.h"
 
 namespace zelt::platform {
 
@@ -51,8 +48,9 @@ struct PixelConverter::Access {
 
 namespace {
 
+// Inlined into every loop: the store, gather and raw converters all use it.
 template <DestKind K>
-DWORD StoreRgb(const PixelConverter &c, DWORD rgb) {
+[[gnu::always_inline]] inline DWORD StoreRgb(const PixelConverter &c, DWORD rgb) {
     if constexpr (K == DestKind::Rgb555) {
         return ((rgb >> 19) & 31) << 10 | ((rgb >> 11) & 31) << 5 | ((rgb >> 3) & 31);
     } else if constexpr (K == DestKind::Rgb565) {
@@ -81,40 +79,6 @@ void DirectToRaw(const PixelConverter &c, const BYTE *row, int sx, int count, DW
     for (int i = 0; i < count; ++i) out[i] = StoreRgb<K>(c, SourceRgb<S>(Source::Get(row, sx + i)));
 }
 
-// 24-bpp pixels into 32-bpp ones with the top byte 0: four pixels from three
-// little-endian DWORDs at a time, the most common transfer of all.
-void Expand24To32(const BYTE *source, BYTE *destination, int count) {
-    int i = 0;
-#if defined(__SSE2__)
-    // Four pixels per 16-byte load: pixel k moves up by k bytes. The load
-    // reads 4 bytes past the group, so the last groups take the loop below.
-    const __m128i keep0 = _mm_set_epi32(0, 0, 0, 0x00FFFFFF);
-    const __m128i keep1 = _mm_set_epi32(0, 0, 0x00FFFFFF, 0);
-    const __m128i keep2 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0);
-    const __m128i keep3 = _mm_set_epi32(0x00FFFFFF, 0, 0, 0);
-    for (; i + 6 <= count; i += 4, source += 12, destination += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
-        const __m128i p01 = _mm_or_si128(_mm_and_si128(x, keep0), _mm_and_si128(_mm_slli_si128(x, 1), keep1));
-        const __m128i p23 =
-            _mm_or_si128(_mm_and_si128(_mm_slli_si128(x, 2), keep2), _mm_and_si128(_mm_slli_si128(x, 3), keep3));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(destination), _mm_or_si128(p01, p23));
-    }
-#endif
-    for (; i + 4 <= count; i += 4, source += 12, destination += 16) {
-        DWORD w[3];
-        std::memcpy(w, source, 12);
-        const DWORD p[4] = {w[0] & 0xFFFFFF, (w[0] >> 24) | ((w[1] & 0xFFFF) << 8), (w[1] >> 16) | ((w[2] & 0xFF) << 16),
-                            w[2] >> 8};
-        std::memcpy(destination, p, 16);
-    }
-    for (; i < count; ++i, source += 3, destination += 4) {
-        destination[0] = source[0];
-        destination[1] = source[1];
-        destination[2] = source[2];
-        destination[3] = 0;
-    }
-}
-
 template <PixelFormatId S, PixelFormatId D, DestKind K>
 void DirectStore(const PixelConverter &c, const BYTE *row, int sx, BYTE *dst, int dx, int count) {
     if constexpr (S == PixelFormatId::Bgr24 && D == PixelFormatId::Bgrx32 && K == DestKind::Rgb24) {
@@ -123,6 +87,18 @@ void DirectStore(const PixelConverter &c, const BYTE *row, int sx, BYTE *dst, in
         using Source = typename LayoutOf<S>::Type;
         using Dest = typename LayoutOf<D>::Type;
         for (int i = 0; i < count; ++i) Dest::Set(dst, dx + i, StoreRgb<K>(c, SourceRgb<S>(Source::Get(row, sx + i))));
+    }
+}
+
+template <PixelFormatId S, PixelFormatId D, DestKind K>
+void DirectGather(const PixelConverter &c, const BYTE *row, const int *columns, BYTE *dst, int dx, int count) {
+    if constexpr (S == PixelFormatId::Bgr24 && D == PixelFormatId::Bgrx32 && K == DestKind::Rgb24) {
+        Gather24To32(row, columns, dst + static_cast<std::ptrdiff_t>(dx) * 4, count);
+    } else {
+        using Source = typename LayoutOf<S>::Type;
+        using Dest = typename LayoutOf<D>::Type;
+        for (int i = 0; i < count; ++i)
+            Dest::Set(dst, dx + i, StoreRgb<K>(c, SourceRgb<S>(Source::Get(row, columns[i]))));
     }
 }
 
@@ -142,6 +118,14 @@ void IndexedStore(const PixelConverter &c, const BYTE *row, int sx, BYTE *dst, i
     for (int i = 0; i < count; ++i) Dest::Set(dst, dx + i, lookup[Source::Get(row, sx + i)]);
 }
 
+template <PixelFormatId S, PixelFormatId D>
+void IndexedGather(const PixelConverter &c, const BYTE *row, const int *columns, BYTE *dst, int dx, int count) {
+    using Source = typename LayoutOf<S>::Type;
+    using Dest = typename LayoutOf<D>::Type;
+    const DWORD *lookup = PixelConverter::Access::Lookup(c);
+    for (int i = 0; i < count; ++i) Dest::Set(dst, dx + i, lookup[Source::Get(row, columns[i])]);
+}
+
 // Same raw meaning on both sides: raw values move unchanged.
 template <PixelFormatId S>
 void RawToRaw(const PixelConverter &, const BYTE *row, int sx, int count, DWORD *out) {
@@ -152,6 +136,16 @@ void RawToRaw(const PixelConverter &, const BYTE *row, int sx, int count, DWORD 
 template <PixelFormatId S>
 void RawStore(const PixelConverter &, const BYTE *row, int sx, BYTE *dst, int dx, int count) {
     LayoutOf<S>::Type::Copy(dst, dx, row, sx, count);
+}
+
+template <PixelFormatId S>
+void RawGather(const PixelConverter &, const BYTE *row, const int *columns, BYTE *dst, int dx, int count) {
+    using Layout = typename LayoutOf<S>::Type;
+    if constexpr (S == PixelFormatId::Bgr24) {
+        Gather24(row, columns, dst + static_cast<std::ptrdiff_t>(dx) * 3, count);
+    } else {
+        for (int i = 0; i < count; ++i) Layout::Set(dst, dx + i, Layout::Get(row, columns[i]));
+    }
 }
 
 // ---- tables: one entry per format, chosen once per transfer ------------------
@@ -170,6 +164,18 @@ constexpr auto IndexedStoreRow(std::index_sequence<D...>) {
         &IndexedStore<S, static_cast<PixelFormatId>(D)>...};
 }
 
+using GatherFn = void (*)(const PixelConverter &, const BYTE *, const int *, BYTE *, int, int);
+
+template <PixelFormatId S, DestKind K, std::size_t... D>
+constexpr auto DirectGatherRow(std::index_sequence<D...>) {
+    return std::array<GatherFn, kFormatCount>{&DirectGather<S, static_cast<PixelFormatId>(D), K>...};
+}
+
+template <PixelFormatId S, std::size_t... D>
+constexpr auto IndexedGatherRow(std::index_sequence<D...>) {
+    return std::array<GatherFn, kFormatCount>{&IndexedGather<S, static_cast<PixelFormatId>(D)>...};
+}
+
 template <PixelFormatId S>
 struct DirectSource {
     static constexpr std::array<void (*)(const PixelConverter &, const BYTE *, int, int, DWORD *), 6> kToRaw{
@@ -182,11 +188,19 @@ struct DirectSource {
                DirectStoreRow<S, DestKind::Nearest>(std::make_index_sequence<kFormatCount>()),
                DirectStoreRow<S, DestKind::Quantised8>(std::make_index_sequence<kFormatCount>()),
                DirectStoreRow<S, DestKind::MonoExactWhite>(std::make_index_sequence<kFormatCount>())};
+    static constexpr std::array<std::array<GatherFn, kFormatCount>, 6> kGather{
+        DirectGatherRow<S, DestKind::Rgb555>(std::make_index_sequence<kFormatCount>()),
+        DirectGatherRow<S, DestKind::Rgb565>(std::make_index_sequence<kFormatCount>()),
+        DirectGatherRow<S, DestKind::Rgb24>(std::make_index_sequence<kFormatCount>()),
+        DirectGatherRow<S, DestKind::Nearest>(std::make_index_sequence<kFormatCount>()),
+        DirectGatherRow<S, DestKind::Quantised8>(std::make_index_sequence<kFormatCount>()),
+        DirectGatherRow<S, DestKind::MonoExactWhite>(std::make_index_sequence<kFormatCount>())};
 };
 
 template <PixelFormatId S>
 struct IndexedSource {
     static constexpr auto kStore = IndexedStoreRow<S>(std::make_index_sequence<kFormatCount>());
+    static constexpr auto kGather = IndexedGatherRow<S>(std::make_index_sequence<kFormatCount>());
 };
 
 // The destination kind a direct-colour source stores into.
@@ -202,25 +216,32 @@ DestKind KindFor(const Surface &destination) {
     }
 }
 
+// The three functions of a transfer, chosen together.
+struct Picked {
+    void (*&toRaw)(const PixelConverter &, const BYTE *, int, int, DWORD *);
+    void (*&store)(const PixelConverter &, const BYTE *, int, BYTE *, int, int);
+    GatherFn &gather;
+};
+
 template <PixelFormatId S>
-void PickDirect(DestKind kind, PixelFormatId d, void (*&toRaw)(const PixelConverter &, const BYTE *, int, int, DWORD *),
-                void (*&store)(const PixelConverter &, const BYTE *, int, BYTE *, int, int)) {
-    toRaw = DirectSource<S>::kToRaw[static_cast<int>(kind)];
-    store = DirectSource<S>::kStore[static_cast<int>(kind)][static_cast<int>(d)];
+void PickDirect(DestKind kind, PixelFormatId d, const Picked &out) {
+    out.toRaw = DirectSource<S>::kToRaw[static_cast<int>(kind)];
+    out.store = DirectSource<S>::kStore[static_cast<int>(kind)][static_cast<int>(d)];
+    out.gather = DirectSource<S>::kGather[static_cast<int>(kind)][static_cast<int>(d)];
 }
 
 template <PixelFormatId S>
-void PickIndexed(PixelFormatId d, void (*&toRaw)(const PixelConverter &, const BYTE *, int, int, DWORD *),
-                 void (*&store)(const PixelConverter &, const BYTE *, int, BYTE *, int, int)) {
-    toRaw = &IndexedToRaw<S>;
-    store = IndexedSource<S>::kStore[static_cast<int>(d)];
+void PickIndexed(PixelFormatId d, const Picked &out) {
+    out.toRaw = &IndexedToRaw<S>;
+    out.store = IndexedSource<S>::kStore[static_cast<int>(d)];
+    out.gather = IndexedSource<S>::kGather[static_cast<int>(d)];
 }
 
 template <PixelFormatId S>
-void PickRaw(void (*&toRaw)(const PixelConverter &, const BYTE *, int, int, DWORD *),
-             void (*&store)(const PixelConverter &, const BYTE *, int, BYTE *, int, int)) {
-    toRaw = &RawToRaw<S>;
-    store = &RawStore<S>;
+void PickRaw(const Picked &out) {
+    out.toRaw = &RawToRaw<S>;
+    out.store = &RawStore<S>;
+    out.gather = &RawGather<S>;
 }
 
 }  // namespace
@@ -228,18 +249,19 @@ void PickRaw(void (*&toRaw)(const PixelConverter &, const BYTE *, int, int, DWOR
 bool PixelConverter::Init(const Surface &source, const Surface &destination, MonoRule monoRule) noexcept {
     destination_ = &destination;
     const PixelFormatId s = source.Format(), d = destination.Format();
+    const Picked picked{toRaw_, store_, gather_};
     // Identical formats move raw values: this keeps the top byte of 32-bpp
     // pixels and the indices of identical colour tables.
     if (source.SameRawMeaning(destination)) {
         switch (s) {
-            case PixelFormatId::Mono: PickRaw<PixelFormatId::Mono>(toRaw_, store_); break;
-            case PixelFormatId::Index1: PickRaw<PixelFormatId::Index1>(toRaw_, store_); break;
-            case PixelFormatId::Index4: PickRaw<PixelFormatId::Index4>(toRaw_, store_); break;
-            case PixelFormatId::Index8: PickRaw<PixelFormatId::Index8>(toRaw_, store_); break;
-            case PixelFormatId::Rgb555: PickRaw<PixelFormatId::Rgb555>(toRaw_, store_); break;
-            case PixelFormatId::Rgb565: PickRaw<PixelFormatId::Rgb565>(toRaw_, store_); break;
-            case PixelFormatId::Bgr24: PickRaw<PixelFormatId::Bgr24>(toRaw_, store_); break;
-            case PixelFormatId::Bgrx32: PickRaw<PixelFormatId::Bgrx32>(toRaw_, store_); break;
+            case PixelFormatId::Mono: PickRaw<PixelFormatId::Mono>(picked); break;
+            case PixelFormatId::Index1: PickRaw<PixelFormatId::Index1>(picked); break;
+            case PixelFormatId::Index4: PickRaw<PixelFormatId::Index4>(picked); break;
+            case PixelFormatId::Index8: PickRaw<PixelFormatId::Index8>(picked); break;
+            case PixelFormatId::Rgb555: PickRaw<PixelFormatId::Rgb555>(picked); break;
+            case PixelFormatId::Rgb565: PickRaw<PixelFormatId::Rgb565>(picked); break;
+            case PixelFormatId::Bgr24: PickRaw<PixelFormatId::Bgr24>(picked); break;
+            case PixelFormatId::Bgrx32: PickRaw<PixelFormatId::Bgrx32>(picked); break;
         }
         return true;
     }
@@ -259,20 +281,20 @@ bool PixelConverter::Init(const Surface &source, const Surface &destination, Mon
         for (int i = 0; i < entries && keepsIndices; ++i) keepsIndices = lookup_[i] == static_cast<DWORD>(i);
         switch (s) {
             case PixelFormatId::Mono:
-                keepsIndices ? PickRaw<PixelFormatId::Mono>(toRaw_, store_)
-                             : PickIndexed<PixelFormatId::Mono>(d, toRaw_, store_);
+                keepsIndices ? PickRaw<PixelFormatId::Mono>(picked)
+                             : PickIndexed<PixelFormatId::Mono>(d, picked);
                 break;
             case PixelFormatId::Index1:
-                keepsIndices ? PickRaw<PixelFormatId::Index1>(toRaw_, store_)
-                             : PickIndexed<PixelFormatId::Index1>(d, toRaw_, store_);
+                keepsIndices ? PickRaw<PixelFormatId::Index1>(picked)
+                             : PickIndexed<PixelFormatId::Index1>(d, picked);
                 break;
             case PixelFormatId::Index4:
-                keepsIndices ? PickRaw<PixelFormatId::Index4>(toRaw_, store_)
-                             : PickIndexed<PixelFormatId::Index4>(d, toRaw_, store_);
+                keepsIndices ? PickRaw<PixelFormatId::Index4>(picked)
+                             : PickIndexed<PixelFormatId::Index4>(d, picked);
                 break;
             default:
-                keepsIndices ? PickRaw<PixelFormatId::Index8>(toRaw_, store_)
-                             : PickIndexed<PixelFormatId::Index8>(d, toRaw_, store_);
+                keepsIndices ? PickRaw<PixelFormatId::Index8>(picked)
+                             : PickIndexed<PixelFormatId::Index8>(d, picked);
                 break;
         }
         return true;
@@ -284,10 +306,10 @@ bool PixelConverter::Init(const Surface &source, const Surface &destination, Mon
         std::memset(quantised_.Data(), 0xFF, quantised_.Size());
     }
     switch (s) {
-        case PixelFormatId::Rgb555: PickDirect<PixelFormatId::Rgb555>(kind, d, toRaw_, store_); break;
-        case PixelFormatId::Rgb565: PickDirect<PixelFormatId::Rgb565>(kind, d, toRaw_, store_); break;
-        case PixelFormatId::Bgr24: PickDirect<PixelFormatId::Bgr24>(kind, d, toRaw_, store_); break;
-        default: PickDirect<PixelFormatId::Bgrx32>(kind, d, toRaw_, store_); break;
+        case PixelFormatId::Rgb555: PickDirect<PixelFormatId::Rgb555>(kind, d, picked); break;
+        case PixelFormatId::Rgb565: PickDirect<PixelFormatId::Rgb565>(kind, d, picked); break;
+        case PixelFormatId::Bgr24: PickDirect<PixelFormatId::Bgr24>(kind, d, picked); break;
+        default: PickDirect<PixelFormatId::Bgrx32>(kind, d, picked); break;
     }
     return true;
 }

@@ -31,6 +31,12 @@ public:
     void Store(const BYTE *sourceRow, int sx, BYTE *destinationRow, int dx, int count) const noexcept {
         store_(*this, sourceRow, sx, destinationRow, dx, count);
     }
+    // Converts source pixels columns[0], columns[1], ... (each within the
+    // row) into destination pixels [dx, dx + count): the nearest-neighbour
+    // span of a stretch, with the conversion Store and ToRaw make.
+    void Gather(const BYTE *sourceRow, const int *columns, BYTE *destinationRow, int dx, int count) const noexcept {
+        gather_(*this, sourceRow, columns, destinationRow, dx, count);
+    }
 
     // Implementation detail shared with the generated converters.
     struct Access;
@@ -38,9 +44,11 @@ public:
 private:
     using ToRawFn = void (*)(const PixelConverter &, const BYTE *, int, int, DWORD *);
     using StoreFn = void (*)(const PixelConverter &, const BYTE *, int, BYTE *, int, int);
+    using GatherFn = void (*)(const PixelConverter &, const BYTE *, const int *, BYTE *, int, int);
 
     ToRawFn toRaw_ = nullptr;
     StoreFn store_ = nullptr;
+    GatherFn gather_ = nullptr;
     const Surface *destination_ = nullptr;
     // Indexed sources: destination raw value of every source index.
     DWORD lookup_[256] = {};

@@ -12,6 +12,7 @@
 #include "gdi/dib_transfer.h"
 #include "gdi/metafile/meta_recorder.h"
 #include "gdi/rop3.h"
+#include "gdi/stretch_spans.h"
 
 namespace zelt::platform {
 
@@ -45,13 +46,6 @@ bool SpanMisses(int p, int e, int limit) {
     return hi <= 0 || lo >= limit || lo >= hi;
 }
 
-struct StretchCall {
-    int xDest, yDest, destWidth, destHeight;
-    int xSrc, sy, srcWidth, srcHeight;
-    DWORD rop;
-    int stretchMode;
-};
-
 // Draws with the walk of the sample maps; false on allocation failure or a
 // ROP the engine refuses.
 bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
@@ -64,23 +58,32 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
 
     const DWORD ropIndex = RopIndex(call.rop);
     const bool copy = ropIndex == kRopSrcCopy;
-    // 1:1 copies without mirroring store converted rows straight through;
-    // they need neither the column map nor the row scratch. Rows merged by
-    // a shrinking BLACKONWHITE or WHITEONBLACK take the general walk.
-    const bool direct = copy && n == s && call.destWidth > 0 && call.srcWidth > 0 && (ny >= sh || !merge);
+    // Copies in which every destination pixel takes one source pixel walk
+    // by spans (1:1 ones store converted rows straight through). Runs merged
+    // by a shrinking BLACKONWHITE or WHITEONBLACK take the general walk.
+    const bool spans = !GeneralStretchWalkForced() && copy && (!merge || (n >= s && ny >= sh));
 
     PixelConverter converter;
     StretchAxis xMap, yMap;
-    if (!converter.Init(source, destination) || (!direct && !xMap.Build(n, s, call.xSrc, stepX, merge, true)) ||
+    if (!converter.Init(source, destination) || !xMap.Build(n, s, call.xSrc, stepX, merge, true) ||
         !yMap.Build(ny, sh, call.sy, stepY, merge, false))
         return false;
 
+    int destLeft, destRight, destTop, destBottom;
+    SpanBounds(call.xDest, call.destWidth, destLeft, destRight);
+    SpanBounds(call.yDest, call.destHeight, destTop, destBottom);
+    if (spans) {
+        const SpanWalk walk = DrawStretchSpans(dc, source, call, RECT{destLeft, destTop, destRight, destBottom},
+                                               converter, xMap, yMap);
+        if (walk != SpanWalk::NotTaken) return walk == SpanWalk::Drawn;
+    }
+
     ByteBuffer scratch;
-    if (!direct && !scratch.Reset((std::size_t(source.width) + 3 * std::size_t(n) + 2) * sizeof(DWORD))) return false;
+    if (!scratch.Reset((std::size_t(source.width) + 3 * std::size_t(n) + 2) * sizeof(DWORD))) return false;
     DWORD *sourceRaw = reinterpret_cast<DWORD *>(scratch.Data());
-    DWORD *values = direct ? nullptr : sourceRaw + source.width;
-    DWORD *pattern = direct ? nullptr : values + n;
-    DWORD *touched = direct ? nullptr : pattern + n;  // 1 where a sample landed
+    DWORD *values = sourceRaw + source.width;
+    DWORD *pattern = values + n;
+    DWORD *touched = pattern + n;  // 1 where a sample landed
     // The brush as any other blit draws it (the 1-bpp solid colour rule,
     // hatches, patterns); a null brush leaves the destination alone.
     BrushPattern brush;
@@ -88,9 +91,6 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
     if (usesPattern && !brush.Realize(dc, dc.State().brush)) return false;
     if (usesPattern && brush.IsNull()) return true;
 
-    int destLeft, destRight, destTop, destBottom;
-    SpanBounds(call.xDest, call.destWidth, destLeft, destRight);
-    SpanBounds(call.yDest, call.destHeight, destTop, destBottom);
     bool ok = true;
     // Enlarging reuses each converted source row for several destination rows.
     int convertedRow = -1;
@@ -103,15 +103,6 @@ bool Draw(const DcObject &dc, const Surface &source, const StretchCall &call) {
         for (int y = top; y < bottom; ++y) {
             const int ky = call.destHeight > 0 ? y - call.yDest : call.yDest - y;
             BYTE *destRow = destination.Row(y);
-            if (direct) {
-                const int row = yMap.First(ky);
-                if (row < 0 || row >= source.height) continue;
-                // Columns whose source lies inside the DIB.
-                const int offset = call.xSrc - call.xDest;
-                const int from = std::max(left, -offset), to = std::min(right, source.width - offset);
-                if (from < to) converter.Store(source.Row(row), from + offset, destRow, from, to - from);
-                continue;
-            }
             const int count = right - left;
             std::fill(touched, touched + count, 0u);
             for (int r = 0, row = yMap.First(ky); r < yMap.Count(ky); ++r, row += yMap.Step()) {

@@ -4,8 +4,18 @@
 #pragma once
 
 #include "base/allocator.h"
+#include "zelt/win32.h"
 
 namespace zelt::platform {
+
+// A StretchDIBits call after its extents and source origin are settled:
+// the destination in device units, `sy` the top source row.
+struct StretchCall {
+    int xDest, yDest, destWidth, destHeight;
+    int xSrc, sy, srcWidth, srcHeight;
+    DWORD rop;
+    int stretchMode;
+};
 
 // One axis of a stretch. Destination step k covers source positions
 // first[k], first[k] + step, … (count[k] of them), in source coordinates.
