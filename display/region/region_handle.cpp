@@ -1,12 +1,13 @@
 // GDI regions of a bitmap's selection in display coordinates: building one
 // from the run list, and the copy cached in the region record.
 //
-// Building joins one small region per row by balanced pairwise merging, so
-// every CombineRgn joins two regions of similar size instead of adding rows
-// one at a time to an ever larger region. The merge tree is walked with an
-// explicit stack in one heap block; a frame's finished region goes into its
-// parent frame, so on failure every region still held is found on the stack.
-#include <bit>
+// Building maps every run to its display rectangle, lists the rectangles in
+// an RGNDATA block and lets ExtCreateRegion take their union in one call.
+// Rows are listed in display order, so without a quarter turn the list is
+// already banded and the union is a single pass. A very large selection is
+// listed in chunks of at most kRectsPerCall rectangles, whose regions are
+// joined pairwise.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -16,88 +17,241 @@ namespace zelt::region {
 
 namespace {
 
-// One node of the merge tree: the rows [firstRow, endRow), whose region is
-// delivered to *deliverTo. A split frame waits for its upper and lower
-// halves and then joins them.
-struct MergeFrame {
-    LONG firstRow;
-    LONG endRow;
-    HRGN upper;
-    HRGN lower;
-    HRGN *deliverTo;
-    bool split;
-};
+// Rectangles handed to one ExtCreateRegion call (4 MiB of RECTs).
+constexpr DWORD kRectsPerCall = DWORD(1) << 18;
+// Edge tables larger than this (in entries) are not built; runs are then
+// mapped one by one.
+constexpr std::int64_t kMaxTableEntries = std::int64_t(1) << 24;
 
 void DeleteRegion(HRGN &region) {
     if (region != nullptr) DeleteObject(region);
     region = nullptr;
 }
 
-// The region of one row: each run mapped to display space on its own and
-// the pieces joined.
-int BuildRowRegion(const BitmapRecord *bitmap, const RegionRecord &region, const RegionXForm *xform, LONG row,
-                   HRGN *out) {
-    HRGN rowRegion = CreateRectRgn(0, 0, 0, 0);
-    if (rowRegion == nullptr) return STATUS_NO_MEMORY;
-    HRGN piece = nullptr;
-    int status = STATUS_OK;
-    const RowRuns runs = RowOf(region, row);
-    for (DWORD i = 0; i + 1 < runs.count; i += 2) {
-        RECT rect{runs.values[i], row, runs.values[i + 1], row + 1};
-        status = BitmapRectToDisplay(bitmap, xform, &rect);
-        if (status != STATUS_OK) break;
-        // The first run is set straight into the (still empty) row region.
-        if (i == 0) {
-            if (!SetRectRgn(rowRegion, rect.left, rect.top, rect.right, rect.bottom)) status = STATUS_NO_MEMORY;
-        } else {
-            if (piece == nullptr) piece = CreateRectRgn(0, 0, 0, 0);
-            if (piece == nullptr || !SetRectRgn(piece, rect.left, rect.top, rect.right, rect.bottom) ||
-                CombineRgn(rowRegion, rowRegion, piece, RGN_OR) == ERROR) {
-                status = STATUS_NO_MEMORY;
-            }
+// Display coordinates of every column edge and row edge of the bounds,
+// found with BitmapRectToDisplay once per edge. A perspective sends each
+// display edge from one bitmap edge, and scaling and offsetting treat each
+// edge on its own, so a run's display rectangle is made of table entries:
+// the same rectangle BitmapRectToDisplay gives for the run, with its edges
+// put in order. With the axes exchanged (a quarter turn) a row becomes a
+// display column and a run's columns become display rows.
+class EdgeMap {
+public:
+    EdgeMap(const BitmapRecord *bitmap, const RegionXForm *xform) : bitmap_(bitmap), xform_(xform) {}
+    EdgeMap(const EdgeMap &) = delete;
+    EdgeMap &operator=(const EdgeMap &) = delete;
+    ~EdgeMap() {
+        KrnFreeMem(columns_);
+        KrnFreeMem(rows_);
+    }
+
+    int Build(const RECT &bounds) {
+        int flip = 0;
+        int degrees = 0;
+        if (xform_ != nullptr && bitmap_->ViewPerspective != xform_->Perspective) {
+            const int status = KrnGetPerspectiveChange(bitmap_->ViewPerspective, xform_->Perspective, &flip, &degrees);
+            if (status != STATUS_OK) return status;
         }
-        if (status != STATUS_OK) break;
+        exchanges_ = degrees % 180 != 0;
+        left_ = bounds.left;
+        top_ = bounds.top;
+        const std::int64_t columns = std::int64_t(bounds.right) - bounds.left + 1;
+        const std::int64_t rows = std::int64_t(bounds.bottom) - bounds.top + 1;
+        if (columns < 1 || rows < 1 || columns + rows > kMaxTableEntries) return STATUS_OK;
+        columns_ = static_cast<LONG *>(KrnAllocMem(DWORD(columns * sizeof(LONG))));
+        rows_ = static_cast<LONG *>(KrnAllocMem(DWORD(rows * sizeof(LONG))));
+        if (columns_ == nullptr || rows_ == nullptr) return STATUS_NO_MEMORY;
+        columnCount_ = DWORD(columns);
+        rowCount_ = DWORD(rows);
+        for (DWORD i = 0; i < columnCount_; ++i) {
+            const LONG edge = LONG(left_ + std::int64_t(i));
+            RECT point{edge, top_, edge, top_};
+            const int status = BitmapRectToDisplay(bitmap_, xform_, &point);
+            if (status != STATUS_OK) return status;
+            columns_[i] = exchanges_ ? point.top : point.left;
+        }
+        for (DWORD i = 0; i < rowCount_; ++i) {
+            const LONG edge = LONG(top_ + std::int64_t(i));
+            RECT point{left_, edge, left_, edge};
+            const int status = BitmapRectToDisplay(bitmap_, xform_, &point);
+            if (status != STATUS_OK) return status;
+            rows_[i] = exchanges_ ? point.left : point.top;
+        }
+        return STATUS_OK;
     }
-    DeleteRegion(piece);
-    if (status != STATUS_OK) {
-        DeleteRegion(rowRegion);
-        return status;
+
+    // True when rows come out in decreasing display order (so they are
+    // listed bottom row first), or runs in decreasing order within a row.
+    bool RowsDescend() const { return columns_ != nullptr && !exchanges_ && rows_[0] > rows_[rowCount_ - 1]; }
+    bool RunsDescend() const { return columns_ != nullptr && !exchanges_ && columns_[0] > columns_[columnCount_ - 1]; }
+
+    // The display rectangle of run [x0, x1) of row `row`, edges in order.
+    int MapRun(LONG x0, LONG x1, LONG row, RECT *out) const {
+        const std::int64_t c0 = std::int64_t(x0) - left_, c1 = std::int64_t(x1) - left_;
+        const std::int64_t r0 = std::int64_t(row) - top_;
+        if (columns_ == nullptr || c0 < 0 || c1 < 0 || r0 < 0 || c0 >= columnCount_ || c1 >= columnCount_ ||
+            r0 + 1 >= rowCount_) {
+            *out = RECT{x0, row, x1, row + 1};
+            const int status = BitmapRectToDisplay(bitmap_, xform_, out);
+            *out = Ordered(out->left, out->right, out->top, out->bottom);
+            return status;
+        }
+        const LONG a = columns_[c0], b = columns_[c1];
+        const LONG top = rows_[r0], bottom = rows_[r0 + 1];
+        *out = exchanges_ ? Ordered(top, bottom, a, b) : Ordered(a, b, top, bottom);
+        return STATUS_OK;
     }
-    *out = rowRegion;
-    return STATUS_OK;
+
+private:
+    static RECT Ordered(LONG x0, LONG x1, LONG y0, LONG y1) {
+        return RECT{(std::min)(x0, x1), (std::min)(y0, y1), (std::max)(x0, x1), (std::max)(y0, y1)};
+    }
+
+    const BitmapRecord *bitmap_;
+    const RegionXForm *xform_;
+    LONG *columns_ = nullptr;  // display edge of each column edge, from left_
+    LONG *rows_ = nullptr;     // display edge of each row edge, from top_
+    DWORD columnCount_ = 0;
+    DWORD rowCount_ = 0;
+    LONG left_ = 0;
+    LONG top_ = 0;
+    bool exchanges_ = false;
+};
+
+// Chunk regions joined like a binary counter: slot k holds the union of
+// 2^k chunks, so every CombineRgn joins two regions of similar size.
+class ChunkJoin {
+public:
+    ChunkJoin() = default;
+    ChunkJoin(const ChunkJoin &) = delete;
+    ChunkJoin &operator=(const ChunkJoin &) = delete;
+    ~ChunkJoin() {
+        for (HRGN &slot : slots_) DeleteRegion(slot);
+    }
+
+    int Add(HRGN chunk) {
+        std::size_t k = 0;
+        for (; slots_[k] != nullptr; ++k) {
+            const bool joined = CombineRgn(slots_[k], slots_[k], chunk, RGN_OR) != ERROR;
+            DeleteRegion(chunk);
+            if (!joined) return STATUS_NO_MEMORY;
+            chunk = slots_[k];
+            slots_[k] = nullptr;
+        }
+        slots_[k] = chunk;
+        return STATUS_OK;
+    }
+
+    // The union of every chunk added; the caller owns it.
+    int Finish(HRGN *out) {
+        HRGN all = nullptr;
+        for (HRGN &slot : slots_) {
+            if (slot == nullptr) continue;
+            if (all == nullptr) {
+                all = slot;
+            } else if (CombineRgn(all, all, slot, RGN_OR) == ERROR) {
+                slots_[0] = all;  // released with the rest
+                return STATUS_NO_MEMORY;
+            } else {
+                DeleteRegion(slot);
+            }
+            slot = nullptr;
+        }
+        *out = all;
+        return STATUS_OK;
+    }
+
+private:
+    // 2^40 chunks of 2^18 rectangles exceed any run list.
+    HRGN slots_[40] = {};
+};
+
+// The RGNDATA block rectangles are listed in, handed to ExtCreateRegion
+// whenever it is full.
+class RectList {
+public:
+    explicit RectList(ChunkJoin &join) : join_(join) {}
+    RectList(const RectList &) = delete;
+    RectList &operator=(const RectList &) = delete;
+    ~RectList() { KrnFreeMem(data_); }
+
+    int Allocate(DWORD capacity) {
+        capacity_ = (std::max)(capacity, DWORD(1));
+        data_ = static_cast<RGNDATA *>(KrnAllocMem(DWORD(sizeof(RGNDATAHEADER) + std::size_t(capacity_) * sizeof(RECT))));
+        if (data_ == nullptr) return STATUS_NO_MEMORY;
+        rects_ = reinterpret_cast<RECT *>(reinterpret_cast<unsigned char *>(data_) + sizeof(RGNDATAHEADER));
+        return STATUS_OK;
+    }
+
+    int Add(const RECT &rect) {
+        if (rect.left >= rect.right || rect.top >= rect.bottom) return STATUS_OK;
+        if (count_ == capacity_) {
+            const int status = Flush();
+            if (status != STATUS_OK) return status;
+        }
+        rects_[count_++] = rect;
+        return STATUS_OK;
+    }
+
+    // Hands the listed rectangles over (an empty list once, so that an
+    // empty selection still gives a region).
+    int Flush() {
+        if (count_ == 0 && flushed_) return STATUS_OK;
+        RGNDATAHEADER &header = data_->rdh;
+        header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, count_, count_ * DWORD(sizeof(RECT)), {0, 0, 0, 0}};
+        if (count_ > 0) {
+            RECT bounds = rects_[0];
+            for (DWORD i = 1; i < count_; ++i) {
+                bounds.left = (std::min)(bounds.left, rects_[i].left);
+                bounds.top = (std::min)(bounds.top, rects_[i].top);
+                bounds.right = (std::max)(bounds.right, rects_[i].right);
+                bounds.bottom = (std::max)(bounds.bottom, rects_[i].bottom);
+            }
+            header.rcBound = bounds;
+        }
+        const DWORD bytes = DWORD(sizeof(RGNDATAHEADER) + std::size_t(count_) * sizeof(RECT));
+        HRGN chunk = ExtCreateRegion(nullptr, bytes, data_);
+        if (chunk == nullptr) return STATUS_NO_MEMORY;
+        count_ = 0;
+        flushed_ = true;
+        return join_.Add(chunk);
+    }
+
+private:
+    ChunkJoin &join_;
+    RGNDATA *data_ = nullptr;
+    RECT *rects_ = nullptr;
+    DWORD capacity_ = 0;
+    DWORD count_ = 0;
+    bool flushed_ = false;
+};
+
+// Rectangles the run list gives at most: one per pair of run edges.
+DWORD CountRuns(const RegionRecord &region) {
+    std::uint64_t total = 0;
+    for (LONG y = region.Bounds.top; y < region.Bounds.bottom; ++y) total += RowOf(region, y).count / 2;
+    return DWORD((std::min)(total, std::uint64_t(kRectsPerCall)));
 }
 
-// Frames the merge of `rows` rows can hold at once: each level of halving
-// (rounded up) leaves at most two frames waiting below the one in work.
-DWORD MergeStackFrames(std::uint32_t rows) { return 2 * DWORD(std::bit_width(rows)) + 1; }
-
-int MergeRows(const BitmapRecord *bitmap, const RegionRecord &region, const RegionXForm *xform, MergeFrame *stack,
-              DWORD &depth, HRGN *result) {
-    stack[depth++] = MergeFrame{region.Bounds.top, region.Bounds.bottom, nullptr, nullptr, result, false};
-    while (depth > 0) {
-        MergeFrame &frame = stack[depth - 1];
-        if (frame.split) {
-            if (CombineRgn(frame.upper, frame.upper, frame.lower, RGN_OR) == ERROR) return STATUS_NO_MEMORY;
-            DeleteRegion(frame.lower);
-            *frame.deliverTo = frame.upper;
-            frame.upper = nullptr;
-            --depth;
-        } else if (std::int64_t(frame.endRow) - frame.firstRow >= 2) {
-            frame.split = true;
-            const LONG half = LONG((std::int64_t(frame.endRow) - frame.firstRow + 1) / 2);
-            const LONG middle = frame.firstRow + half;
-            // The lower half goes on top, so it is built first.
-            stack[depth++] = MergeFrame{frame.firstRow, middle, nullptr, nullptr, &frame.upper, false};
-            stack[depth++] = MergeFrame{middle, frame.endRow, nullptr, nullptr, &frame.lower, false};
-        } else {
-            HRGN row = nullptr;
-            const int status = BuildRowRegion(bitmap, region, xform, frame.firstRow, &row);
+// Lists every run of the region in display space, rows in display order.
+int ListRuns(const RegionRecord &region, const EdgeMap &map, RectList &list) {
+    const LONG top = region.Bounds.top;
+    const LONG rows = LONG((std::max)(std::int64_t(0), std::int64_t(region.Bounds.bottom) - top));
+    const bool rowsDescend = map.RowsDescend();
+    const bool runsDescend = map.RunsDescend();
+    for (LONG i = 0; i < rows; ++i) {
+        const LONG row = rowsDescend ? top + (rows - 1 - i) : top + i;
+        const RowRuns runs = RowOf(region, row);
+        const DWORD pairs = runs.count / 2;
+        for (DWORD k = 0; k < pairs; ++k) {
+            const DWORD run = runsDescend ? pairs - 1 - k : k;
+            RECT rect;
+            int status = map.MapRun(runs.values[2 * run], runs.values[2 * run + 1], row, &rect);
+            if (status == STATUS_OK) status = list.Add(rect);
             if (status != STATUS_OK) return status;
-            *frame.deliverTo = row;
-            --depth;
         }
     }
-    return STATUS_OK;
+    return list.Flush();
 }
 
 bool SameScale(const RegionXForm &a, const RegionXForm &b) {
@@ -140,23 +294,15 @@ int BuildRgnHandle(const BitmapRecord *bitmap, const RegionRecord *region, const
     int status = BitmapRectToDisplay(bitmap, xform, &probe);
     if (status != STATUS_OK) return status;
 
-    const std::int64_t rows = std::int64_t(region->Bounds.bottom) - region->Bounds.top;
-    const DWORD capacity = MergeStackFrames(rows > 0 ? std::uint32_t(rows) : 0);
-    auto *stack = static_cast<MergeFrame *>(KrnAllocMem(capacity * sizeof(MergeFrame)));
-    if (stack == nullptr) return STATUS_NO_MEMORY;
-
-    DWORD depth = 0;
-    HRGN result = nullptr;
-    status = MergeRows(bitmap, *region, xform, stack, depth, &result);
-    // Regions delivered to frames still waiting are held in those frames.
-    for (DWORD i = 0; i < depth; ++i) {
-        DeleteRegion(stack[i].upper);
-        DeleteRegion(stack[i].lower);
-    }
-    KrnFreeMem(stack);
+    EdgeMap map(bitmap, xform);
+    status = map.Build(region->Bounds);
     if (status != STATUS_OK) return status;
-    *out = result;
-    return STATUS_OK;
+    ChunkJoin join;
+    RectList list(join);
+    status = list.Allocate(CountRuns(*region));
+    if (status == STATUS_OK) status = ListRuns(*region, map, list);
+    if (status == STATUS_OK) status = join.Finish(out);
+    return status;
 }
 
 }  // namespace zelt::region

@@ -796,6 +796,8 @@ WINUSERAPI BOOL WINAPI PtInRect(const RECT *lprc, POINT pt);
 typedef struct tagXFORM {
     FLOAT eM11, eM12, eM21, eM22, eDx, eDy;
 } XFORM, *LPXFORM;
+/* A region from a rectangle list (the regions section above has RGNDATA). */
+WINGDIAPI HRGN WINAPI ExtCreateRegion(const XFORM *lpx, DWORD nCount, const RGNDATA *lpData);
 typedef SIZE SIZEL;
 typedef RECT RECTL;
 typedef struct tagENHMETAHEADER {
