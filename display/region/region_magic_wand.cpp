@@ -1,18 +1,12 @@
 // The magic wand: the 4-connected area around a seed pixel whose colours
 // lie within a tolerance of the seed's own colour (each pixel is compared
-// with the seed, not with its neighbour). Two one-bit work bitmaps record
-// the visited and the selected pixels; the selected one becomes the region.
-#include <initializer_list>
-
+// with the seed, not with its neighbour). The fill marks the selection in
+// a one-bit-per-pixel work block; its rows of runs become the region.
 #include "region/region_wand.h"
 
 namespace zelt::region {
 
 namespace {
-
-constexpr DWORD kStackStep = 30000;  // entries per allocation step
-constexpr COLORREF kWhite = 0x00FFFFFF;
-constexpr UINT kWorkMemory = KRN_MEMORY_NOCLEAR;
 
 ToleranceBox ToleranceAround(COLORREF seed, BYTE t) {
     auto low = [t](BYTE c) { return BYTE(c > t ? c - t : 0); };
@@ -21,107 +15,80 @@ ToleranceBox ToleranceAround(COLORREF seed, BYTE t) {
     return ToleranceBox{low(r), high(r), low(g), high(g), low(b), high(b)};
 }
 
-// The two work bitmaps, freed on every path.
-struct WorkBitmaps {
-    BitmapRecord visited{};
-    BitmapRecord selected{};
-    WorkBitmaps() = default;
-    WorkBitmaps(const WorkBitmaps &) = delete;
-    WorkBitmaps &operator=(const WorkBitmaps &) = delete;
-    ~WorkBitmaps() {
-        KrnFreeBitmap(&visited);
-        KrnFreeBitmap(&selected);
-    }
-};
-
-int CreateWorkBitmap(const BitmapRecord &image, BitmapRecord &work) {
-    const int status = KrnCreateBitmap(&work, kWorkMemory, image.Width, image.Height, 1, 0, nullptr,
-                                       image.ViewPerspective, nullptr, 0);
-    // This memory kind does not promise cleared data; the fill needs it.
-    if (status == STATUS_OK) KrnClearBitmap(&work);
-    return status;
-}
-
-// The stack's block, unlocked and freed on every path.
-struct StackBlock {
-    WandStack stack;
-    StackBlock() = default;
-    StackBlock(const StackBlock &) = delete;
-    StackBlock &operator=(const StackBlock &) = delete;
-    ~StackBlock() {
-        if (stack.block == nullptr) return;
-        if (stack.entries != nullptr) GlobalUnlock(stack.block);
-        GlobalFree(stack.block);
-    }
-    bool Open() {
-        stack.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, SIZE_T(kStackStep) * sizeof(WandPoint));
-        if (stack.block == nullptr) return false;
-        stack.entries = static_cast<WandPoint *>(GlobalLock(stack.block));
-        stack.capacity = stack.entries != nullptr ? kStackStep : 0;
-        return stack.entries != nullptr;
-    }
-};
-
-// Data locks on the image and both work bitmaps, released together.
-class DataLocks {
+// The selection's bits, cleared, with one spare word a row that stays
+// clear and ends every scan for the end of a run. Freed on every path.
+class SelectionBlock {
 public:
-    DataLocks() = default;
-    DataLocks(const DataLocks &) = delete;
-    DataLocks &operator=(const DataLocks &) = delete;
-    ~DataLocks() {
-        for (int i = 0; i < count_; ++i) KrnReleaseBitmapAccess(locked_[i], KRN_ACCESS_LOCK);
+    SelectionBlock() = default;
+    SelectionBlock(const SelectionBlock &) = delete;
+    SelectionBlock &operator=(const SelectionBlock &) = delete;
+    ~SelectionBlock() { KrnFreeMem(bits_.words); }
+
+    bool Open(LONG width, LONG height) {
+        bits_.wordsPerRow = size_t(width + 63) / 64 + 1;
+        const uint64_t bytes = uint64_t(bits_.wordsPerRow) * uint64_t(height) * sizeof(uint64_t);
+        if (bytes > 0xFFFFFFFFu) return false;
+        bits_.words = static_cast<uint64_t *>(KrnAllocZeroed(DWORD(bytes)));
+        return bits_.words != nullptr;
     }
-    int Lock(BitmapRecord &bitmap) {
-        const int status = KrnLockBitmapData(&bitmap);
-        if (status == STATUS_OK) locked_[count_++] = &bitmap;
-        return status;
-    }
+    const WandBits &Bits() const { return bits_; }
 
 private:
-    BitmapRecord *locked_[3] = {};
-    int count_ = 0;
+    WandBits bits_;
 };
 
-// Fills the selected work bitmap from the seed.
-int SelectFromSeed(BitmapRecord &image, WorkBitmaps &work, const ToleranceBox &tolerance, LONG x, LONG y) {
-    StackBlock block;
-    if (!block.Open()) return STATUS_NO_MEMORY;
-    DataLocks locks;
-    for (BitmapRecord *bitmap : {&image, &work.visited, &work.selected}) {
-        const int status = locks.Lock(*bitmap);
+// A data lock on the image, released on every path.
+class ImageLock {
+public:
+    explicit ImageLock(BitmapRecord &image) : image_(image), status_(KrnLockBitmapData(&image)) {}
+    ImageLock(const ImageLock &) = delete;
+    ImageLock &operator=(const ImageLock &) = delete;
+    ~ImageLock() {
+        if (status_ == STATUS_OK) KrnReleaseBitmapAccess(&image_, KRN_ACCESS_LOCK);
+    }
+    int Status() const { return status_; }
+
+private:
+    BitmapRecord &image_;
+    int status_;
+};
+
+int SelectFromSeed(BitmapRecord &image, const ToleranceBox &tolerance, LONG x, LONG y, const WandBits &bits) {
+    WandPixelTest test;
+    if (!PrepareWandTest(image, tolerance, test)) return STATUS_BAD_PARAMETER;
+    const ImageLock lock(image);
+    if (lock.Status() != STATUS_OK) return lock.Status();
+    const WandImage view{static_cast<const BYTE *>(image.Data), size_t(image.BytesPerLine), image.Width, image.Height};
+    return FillWandSpans(view, test, x, y, bits);
+}
+
+// The selected runs of every row, as a record covering the image.
+int RegionOfSelection(const WandBits &bits, LONG width, LONG height, RegionRecord **out) {
+    RegionBuilder builder;
+    int status = BeginRegion(builder, RECT{0, 0, width, height});
+    if (status != STATUS_OK) return status;
+    const size_t usedWords = bits.wordsPerRow - 1;
+    for (LONG y = 0; y < height; ++y) {
+        const uint64_t *row = bits.Row(y);
+        size_t k = 0;
+        uint64_t word = row[0];
+        for (;;) {
+            while (word == 0 && ++k < usedWords) word = row[k];
+            if (word == 0) break;
+            const LONG start = LONG(k * 64) + LONG(std::countr_zero(word));
+            const LONG end = WandBits::RunEnd(row, start);
+            AppendRun(builder, start, end);
+            k = size_t(end >> 6);
+            word = k < usedWords ? row[k] & (~uint64_t{0} << (end & 63)) : 0;
+        }
+        status = EndRegionRow(builder);  // a failure has freed the record
         if (status != STATUS_OK) return status;
     }
-    WandFill fill;
-    fill.image = &image;
-    fill.visited = static_cast<BYTE *>(work.visited.Data);
-    fill.selected = static_cast<BYTE *>(work.selected.Data);
-    fill.bitsPerLine = size_t(work.visited.BytesPerLine);
-    fill.tolerance = tolerance;
-    fill.stack = &block.stack;
-
-    // The seed is marked when pushed: the clicked pixel is always selected,
-    // and a one-pixel island selects itself.
-    const size_t byte = size_t(y) * fill.bitsPerLine + size_t(x >> 3);
-    const BYTE bit = BYTE(0x80u >> (x & 7));
-    fill.visited[byte] |= bit;
-    fill.selected[byte] |= bit;
-    block.stack.entries[block.stack.count++] = WandPoint{x, y};
-    return RunWandFill(fill);
+    *out = FinishRegion(builder);
+    return STATUS_OK;
 }
 
 }  // namespace
-
-bool GrowWandStack(WandStack &stack) {
-    GlobalUnlock(stack.block);
-    stack.entries = nullptr;
-    const SIZE_T bytes = SIZE_T(stack.capacity + kStackStep) * sizeof(WandPoint);
-    HGLOBAL grown = GlobalReAlloc(stack.block, bytes, GMEM_ZEROINIT);
-    if (grown != nullptr) stack.block = grown;
-    stack.entries = static_cast<WandPoint *>(GlobalLock(stack.block));
-    if (grown == nullptr || stack.entries == nullptr) return false;
-    stack.capacity += kStackStep;
-    return true;
-}
 
 }  // namespace zelt::region
 
@@ -132,18 +99,13 @@ int ZELT_API Z_SetBitmapRgnMagicWand(BitmapRecord *bitmap, int x, int y, UINT to
     const COLORREF seed = KrnGetPixelColor(bitmap, y, x);
     if (seed == KRN_PIXEL_OUTSIDE) return STATUS_BAD_PARAMETER;
 
-    WorkBitmaps work;
-    int status = CreateWorkBitmap(*bitmap, work.visited);
-    if (status == STATUS_OK) status = CreateWorkBitmap(*bitmap, work.selected);
-    if (status == STATUS_OK) status = SelectFromSeed(*bitmap, work, ToleranceAround(seed, BYTE(tolerance)), x, y);
-    if (status != STATUS_OK) return status;
-    KrnFreeBitmap(&work.visited);  // not needed while the region is built
-
-    // The selected bits (white on the work bitmap's black and white ramp)
-    // become a record, handed on to the bitmap.
-    status = SetBitmapRgnColorInt(&work.selected, kWhite, RGNMODE_SET);
-    if (status != STATUS_OK) return status;
-    RegionRecord *region = work.selected.Region;
-    work.selected.Region = nullptr;
+    RegionRecord *region = nullptr;
+    {
+        SelectionBlock selection;
+        if (!selection.Open(bitmap->Width, bitmap->Height)) return STATUS_NO_MEMORY;
+        int status = SelectFromSeed(*bitmap, ToleranceAround(seed, BYTE(tolerance)), x, y, selection.Bits());
+        if (status == STATUS_OK) status = RegionOfSelection(selection.Bits(), bitmap->Width, bitmap->Height, &region);
+        if (status != STATUS_OK) return status;
+    }
     return CombineBitmapRgn(bitmap, nullptr, region, mode);
 }

@@ -1,9 +1,15 @@
-// The magic wand's fill, one instantiation per pixel layout. Each layout is
-// a small test "is pixel x of this row within tolerance", reading only that
-// pixel's bytes of the locked image; the fill loop is compiled around it so
-// that nothing in the loop asks about the depth.
+// The magic wand's pixel tests, one mask function per pixel layout, chosen
+// once per fill. Each answers for up to 64 pixels of a row at a time, so
+// the fill asks about whole stretches of a row and never about the depth.
+// 24- and 32-bit rows compare 16 bytes at a time against per-byte bounds;
+// every other layout tests pixel by pixel through a lookup table or the
+// tolerance box.
 #include <algorithm>
-#include <initializer_list>
+#include <array>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "region/region_wand.h"
 
@@ -11,63 +17,43 @@ namespace zelt::region {
 
 namespace {
 
-// Which of the 256 possible levels or indices lie within tolerance.
-struct InsideTable {
-    bool inside[256] = {};
-};
+// ---- one pixel at a time ---------------------------------------------------
 
-// ---- packed indices, most significant bits first ---------------------------
-
+// Packed indices, most significant bits first.
 template <int Bits>
-struct PackedTest {
-    InsideTable table;  // by palette index; indices beyond the palette are black
-
-    bool operator()(const BYTE *row, LONG x) const {
-        constexpr DWORD kMask = (1u << Bits) - 1;
-        if constexpr (Bits == 8) {
-            return table.inside[row[x]];
-        } else {
-            const size_t bit = size_t(x) * Bits;
-            const BYTE *at = row + bit / 8;
-            const int offset = int(bit & 7);
-            DWORD index;
-            if (offset + Bits <= 8) index = (DWORD(at[0]) >> (8 - offset - Bits)) & kMask;
-            else index = (((DWORD(at[0]) << 8) | at[1]) >> (16 - offset - Bits)) & kMask;
-            return table.inside[index];
-        }
+bool PackedInside(const WandPixelTest &test, const BYTE *row, LONG x) {
+    constexpr DWORD kMask = (1u << Bits) - 1;
+    if constexpr (Bits == 8) {
+        return test.inside[row[x]];
+    } else {
+        const size_t bit = size_t(x) * Bits;
+        const BYTE *at = row + bit / 8;
+        const int offset = int(bit & 7);
+        DWORD index;
+        if (offset + Bits <= 8) index = (DWORD(at[0]) >> (8 - offset - Bits)) & kMask;
+        else index = (((DWORD(at[0]) << 8) | at[1]) >> (16 - offset - Bits)) & kMask;
+        return test.inside[index];
     }
-};
+}
 
-// ---- byte channels: 24 and 32 bits, and the high bytes of 48 and 64 --------
-
+// Byte channels: 24 and 32 bits, and the high bytes of 48 and 64.
 template <int Stride, int RedAt, int GreenAt, int BlueAt>
-struct ChannelTest {
-    ToleranceBox tolerance;
+bool ChannelInside(const WandPixelTest &test, const BYTE *row, LONG x) {
+    const BYTE *p = row + size_t(x) * Stride;
+    return test.tolerance.Contains(p[RedAt], p[GreenAt], p[BlueAt]);
+}
 
-    bool operator()(const BYTE *row, LONG x) const {
-        const BYTE *p = row + size_t(x) * Stride;
-        return tolerance.Contains(p[RedAt], p[GreenAt], p[BlueAt]);
-    }
-};
-
-// ---- 16-bit 5-5-5 ------------------------------------------------------------
-
+// 16-bit 5-5-5, each field widened to eight bits.
 template <bool BlueLow>
-struct Rgb555Test {
-    ToleranceBox tolerance;
+bool Rgb555Inside(const WandPixelTest &test, const BYTE *row, LONG x) {
+    auto widen = [](DWORD field) { return BYTE((field << 3) | (field >> 2)); };
+    const BYTE *p = row + size_t(x) * 2;
+    const DWORD word = DWORD(p[0]) | (DWORD(p[1]) << 8);
+    const BYTE low = widen(word & 31u), middle = widen((word >> 5) & 31u), high = widen((word >> 10) & 31u);
+    return BlueLow ? test.tolerance.Contains(high, middle, low) : test.tolerance.Contains(low, middle, high);
+}
 
-    static BYTE Widen(DWORD field) { return BYTE((field << 3) | (field >> 2)); }
-
-    bool operator()(const BYTE *row, LONG x) const {
-        const BYTE *p = row + size_t(x) * 2;
-        const DWORD word = DWORD(p[0]) | (DWORD(p[1]) << 8);
-        const BYTE low = Widen(word & 31u), middle = Widen((word >> 5) & 31u), high = Widen((word >> 10) & 31u);
-        return BlueLow ? tolerance.Contains(high, middle, low) : tolerance.Contains(low, middle, high);
-    }
-};
-
-// ---- deep gray: 12 bits (least significant bits first) and 16 bits ---------
-
+// Deep gray: 12 bits (least significant bits first) and 16 bits.
 template <int Bits>
 DWORD GraySample(const BYTE *row, LONG x) {
     if constexpr (Bits == 12) {
@@ -84,170 +70,196 @@ DWORD GraySample(const BYTE *row, LONG x) {
 // window scaled to 0..255 on all three channels: the colour the bitmap
 // reports for the pixel, so the seed is always within its own tolerance.
 template <int Bits>
-struct GrayLevelTest {
-    int shift = 0;
-    DWORD mask = 0;  // at most 255
-    InsideTable table;  // by windowed value
-
-    bool operator()(const BYTE *row, LONG x) const { return table.inside[(GraySample<Bits>(row, x) >> shift) & mask]; }
-};
+bool GrayLevelInside(const WandPixelTest &test, const BYTE *row, LONG x) {
+    return test.inside[(GraySample<Bits>(row, x) >> test.shift) & test.windowMask];
+}
 
 // With level processing the whole window indexes the level table; values
 // beyond it are black.
 template <int Bits>
-struct GrayTableTest {
-    int shift = 0;
-    DWORD mask = 0;
-    const RGBQUAD *levels = nullptr;
-    DWORD levelCount = 0;
-    ToleranceBox tolerance;
-
-    bool operator()(const BYTE *row, LONG x) const {
-        const DWORD value = (GraySample<Bits>(row, x) >> shift) & mask;
-        if (value >= levelCount) return tolerance.Contains(0, 0, 0);
-        const RGBQUAD &c = levels[value];
-        return tolerance.Contains(c.rgbRed, c.rgbGreen, c.rgbBlue);
-    }
-};
-
-// ---- the fill --------------------------------------------------------------
-// Span by span: a popped pixel claims the unvisited pixels within tolerance
-// to its left and right on its row, and the rows above and below are then
-// scanned across that span, pushing the first pixel of each fresh run. The
-// result is the 4-connected area of a pixel-by-pixel fill, but the stack
-// holds a few run starts instead of a large part of the image, and rows
-// are read left to right.
-
-// The one-bit work maps, most significant bit first.
-struct BitMaps {
-    BYTE *visited;
-    BYTE *selected;
-    size_t bytesPerLine;
-
-    static BYTE Bit(LONG x) { return BYTE(0x80u >> (x & 7)); }
-    size_t At(LONG x, LONG y) const { return size_t(y) * bytesPerLine + size_t(x >> 3); }
-    bool Visited(LONG x, LONG y) const { return (visited[At(x, y)] & Bit(x)) != 0; }
-    void Visit(LONG x, LONG y) const { visited[At(x, y)] |= Bit(x); }
-    void Select(LONG x, LONG y) const {
-        visited[At(x, y)] |= Bit(x);
-        selected[At(x, y)] |= Bit(x);
-    }
-};
-
-template <typename Test>
-int Fill(WandFill &fill, const Test &test) {
-    const BitmapRecord &image = *fill.image;
-    const LONG width = image.Width, height = image.Height;
-    const BYTE *data = static_cast<const BYTE *>(image.Data);
-    const size_t stride = size_t(image.BytesPerLine);
-    const BitMaps maps{fill.visited, fill.selected, fill.bitsPerLine};
-    WandStack &stack = *fill.stack;
-
-    // Claims pixel x of row y when it is unvisited and within tolerance;
-    // a pixel outside tolerance is marked visited for good.
-    auto claim = [&](const BYTE *row, LONG x, LONG y) {
-        if (maps.Visited(x, y)) return false;
-        if (!test(row, x)) {
-            maps.Visit(x, y);
-            return false;
-        }
-        maps.Select(x, y);
-        return true;
-    };
-
-    while (stack.count > 0) {
-        const WandPoint at = stack.entries[--stack.count];
-        const BYTE *row = data + size_t(at.y) * stride;
-        LONG left = at.x, right = at.x;  // the popped pixel is already claimed
-        while (left > 0 && claim(row, left - 1, at.y)) --left;
-        while (right + 1 < width && claim(row, right + 1, at.y)) ++right;
-
-        for (const LONG ny : {at.y - 1, at.y + 1}) {
-            if (ny < 0 || ny >= height) continue;
-            const BYTE *next = data + size_t(ny) * stride;
-            bool inRun = false;
-            for (LONG nx = left; nx <= right; ++nx) {
-                if (maps.Visited(nx, ny)) {
-                    inRun = false;
-                } else if (!test(next, nx)) {
-                    maps.Visit(nx, ny);
-                    inRun = false;
-                } else if (!inRun) {
-                    // The rest of the run stays unvisited for this pixel's
-                    // own span to claim.
-                    maps.Select(nx, ny);
-                    if (stack.count == stack.capacity && !GrowWandStack(stack)) return STATUS_NO_MEMORY;
-                    stack.entries[stack.count++] = WandPoint{nx, ny};
-                    inRun = true;
-                }
-            }
-        }
-    }
-    return STATUS_OK;
+bool GrayTableInside(const WandPixelTest &test, const BYTE *row, LONG x) {
+    const DWORD value = (GraySample<Bits>(row, x) >> test.shift) & test.windowMask;
+    if (value >= test.levelCount) return test.tolerance.Contains(0, 0, 0);
+    const RGBQUAD &c = test.levels[value];
+    return test.tolerance.Contains(c.rgbRed, c.rgbGreen, c.rgbBlue);
 }
 
-template <int Bits>
-int FillPacked(WandFill &fill) {
-    BitmapRecord &image = *fill.image;
-    RGBQUAD colors[256] = {};
+using PixelInside = bool (*)(const WandPixelTest &, const BYTE *, LONG);
+
+template <PixelInside Inside>
+uint64_t MaskByPixel(const WandPixelTest &test, const BYTE *row, LONG x, int count) {
+    uint64_t mask = 0;
+    for (int i = 0; i < count; ++i)
+        if (Inside(test, row, x + i)) mask |= uint64_t{1} << i;
+    return mask;
+}
+
+// ---- 16 bytes at a time -------------------------------------------------------
+
+#if defined(__SSE2__)
+
+// For each 12-bit piece of a byte mask (4 pixels of 3 bytes): bit p set
+// when all three bytes of pixel p are.
+constexpr std::array<BYTE, 4096> kWholeTriples = [] {
+    std::array<BYTE, 4096> table{};
+    for (unsigned bits = 0; bits < 4096; ++bits)
+        for (unsigned p = 0; p < 4; ++p)
+            if (((bits >> (3 * p)) & 7u) == 7u) table[bits] = BYTE(table[bits] | (1u << p));
+    return table;
+}();
+
+// 0xFF in each byte of v that lies within [low, high].
+inline __m128i BytesWithin(__m128i v, __m128i low, __m128i high) {
+    const __m128i over = _mm_or_si128(_mm_subs_epu8(low, v), _mm_subs_epu8(v, high));
+    return _mm_cmpeq_epi8(over, _mm_setzero_si128());
+}
+
+inline __m128i Load(const BYTE *bytes) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes)); }
+
+// 16 pixels of 3 bytes in three loads; the bounds repeat every 48 bytes.
+template <int RedAt, int GreenAt, int BlueAt>
+uint64_t Mask24(const WandPixelTest &test, const BYTE *row, LONG x, int count) {
+    const __m128i low0 = Load(test.low), low1 = Load(test.low + 16), low2 = Load(test.low + 32);
+    const __m128i high0 = Load(test.high), high1 = Load(test.high + 16), high2 = Load(test.high + 32);
+    const BYTE *p = row + size_t(x) * 3;
+    uint64_t mask = 0;
+    int i = 0;
+    for (; i + 16 <= count; i += 16, p += 48) {
+        const uint64_t bytes = uint64_t(unsigned(_mm_movemask_epi8(BytesWithin(Load(p), low0, high0)))) |
+                               uint64_t(unsigned(_mm_movemask_epi8(BytesWithin(Load(p + 16), low1, high1)))) << 16 |
+                               uint64_t(unsigned(_mm_movemask_epi8(BytesWithin(Load(p + 32), low2, high2)))) << 32;
+        // Most stretches lie wholly inside (or outside) a selection.
+        constexpr uint64_t kAll = 0xFFFFFFFFFFFFu;
+        const uint64_t pixels = bytes == kAll ? 0xFFFFu
+                                : bytes == 0  ? 0
+                                              : uint64_t(kWholeTriples[bytes & 0xFFF]) |
+                                                   uint64_t(kWholeTriples[(bytes >> 12) & 0xFFF]) << 4 |
+                                                   uint64_t(kWholeTriples[(bytes >> 24) & 0xFFF]) << 8 |
+                                                   uint64_t(kWholeTriples[(bytes >> 36) & 0xFFF]) << 12;
+        mask |= pixels << i;
+    }
+    for (; i < count; ++i)
+        if (ChannelInside<3, RedAt, GreenAt, BlueAt>(test, row, x + i)) mask |= uint64_t{1} << i;
+    return mask;
+}
+
+// 4 pixels of 4 bytes a load; the fourth byte's bounds are 0..255.
+template <int RedAt, int GreenAt, int BlueAt>
+uint64_t Mask32(const WandPixelTest &test, const BYTE *row, LONG x, int count) {
+    const __m128i low = Load(test.low), high = Load(test.high), all = _mm_set1_epi32(-1);
+    const BYTE *p = row + size_t(x) * 4;
+    uint64_t mask = 0;
+    int i = 0;
+    for (; i + 4 <= count; i += 4, p += 16) {
+        const __m128i whole = _mm_cmpeq_epi32(BytesWithin(Load(p), low, high), all);
+        mask |= uint64_t(unsigned(_mm_movemask_ps(_mm_castsi128_ps(whole)))) << i;
+    }
+    for (; i < count; ++i)
+        if (ChannelInside<4, RedAt, GreenAt, BlueAt>(test, row, x + i)) mask |= uint64_t{1} << i;
+    return mask;
+}
+
+#else
+
+template <int RedAt, int GreenAt, int BlueAt>
+uint64_t Mask24(const WandPixelTest &test, const BYTE *row, LONG x, int count) {
+    return MaskByPixel<ChannelInside<3, RedAt, GreenAt, BlueAt>>(test, row, x, count);
+}
+
+template <int RedAt, int GreenAt, int BlueAt>
+uint64_t Mask32(const WandPixelTest &test, const BYTE *row, LONG x, int count) {
+    return MaskByPixel<ChannelInside<4, RedAt, GreenAt, BlueAt>>(test, row, x, count);
+}
+
+#endif
+
+// The per-byte bounds of 48 bytes of pixels `stride` bytes wide; bytes that
+// are no channel accept anything.
+void FillByteBounds(WandPixelTest &test, int stride, int redAt, int greenAt, int blueAt) {
+    const ToleranceBox &t = test.tolerance;
+    for (int j = 0; j < 48; ++j) {
+        const int at = j % stride;
+        test.low[j] = at == redAt ? t.lowRed : at == greenAt ? t.lowGreen : at == blueAt ? t.lowBlue : 0;
+        test.high[j] = at == redAt ? t.highRed : at == greenAt ? t.highGreen : at == blueAt ? t.highBlue : 255;
+    }
+}
+
+// ---- the table ------------------------------------------------------------------
+
+struct ChannelLayout {
+    int bits;
+    bool blueFirst;
+    int redAt, greenAt, blueAt;
+    WandMaskFunction mask;
+};
+
+// clang-format off
+constexpr ChannelLayout kChannelLayouts[] = {
+    {24, true,  2, 1, 0, Mask24<2, 1, 0>},
+    {24, false, 0, 1, 2, Mask24<0, 1, 2>},
+    {32, true,  2, 1, 0, Mask32<2, 1, 0>},
+    {32, false, 0, 1, 2, Mask32<0, 1, 2>},
+    {48, true,  5, 3, 1, MaskByPixel<ChannelInside<6, 5, 3, 1>>},
+    {48, false, 1, 3, 5, MaskByPixel<ChannelInside<6, 1, 3, 5>>},
+    {64, true,  5, 3, 1, MaskByPixel<ChannelInside<8, 5, 3, 1>>},
+    {64, false, 1, 3, 5, MaskByPixel<ChannelInside<8, 1, 3, 5>>},
+};
+
+constexpr WandMaskFunction kPackedMasks[] = {
+    MaskByPixel<PackedInside<1>>, MaskByPixel<PackedInside<2>>, MaskByPixel<PackedInside<3>>,
+    MaskByPixel<PackedInside<4>>, MaskByPixel<PackedInside<5>>, MaskByPixel<PackedInside<6>>,
+    MaskByPixel<PackedInside<7>>, MaskByPixel<PackedInside<8>>,
+};
+// clang-format on
+
+void PreparePacked(const BitmapRecord &image, WandPixelTest &test) {
+    RGBQUAD colors[256] = {};  // indices beyond the palette are black
     KrnGetPaletteColors(image.Palette, 0, std::clamp<int>(image.ColorCount, 0, 256), colors);
-    PackedTest<Bits> test;
-    for (int i = 0; i < (1 << Bits); ++i)
-        test.table.inside[i] = fill.tolerance.Contains(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
-    return Fill(fill, test);
+    for (int i = 0; i < (1 << image.BitsPerPixel); ++i)
+        test.inside[i] = test.tolerance.Contains(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
+    test.mask = kPackedMasks[image.BitsPerPixel - 1];
 }
 
 template <int Bits>
-int FillGray(WandFill &fill) {
-    const BitmapRecord &image = *fill.image;
+void PrepareGray(const BitmapRecord &image, WandPixelTest &test) {
     if ((image.Flags & BITMAP_LEVEL_PROCESSING) != 0 && image.LevelLut != nullptr) {
-        GrayTableTest<Bits> test;
-        KrnGetBitWindow(Bits, Bits, image.LowBit, image.HighBit, &test.mask, &test.shift);
+        KrnGetBitWindow(Bits, Bits, image.LowBit, image.HighBit, &test.windowMask, &test.shift);
         test.levels = image.LevelLut;
         test.levelCount = image.LevelLutLength;
-        test.tolerance = fill.tolerance;
-        return Fill(fill, test);
+        test.mask = MaskByPixel<GrayTableInside<Bits>>;
+        return;
     }
-    GrayLevelTest<Bits> test;
-    KrnGetBitWindow(Bits, 8, image.LowBit, image.HighBit, &test.mask, &test.shift);
-    for (DWORD v = 0; v <= test.mask; ++v) {
-        const BYTE level = test.mask == 0 ? 0 : BYTE(v * 255u / test.mask);
-        test.table.inside[v] = fill.tolerance.Contains(level, level, level);
+    KrnGetBitWindow(Bits, 8, image.LowBit, image.HighBit, &test.windowMask, &test.shift);
+    for (DWORD v = 0; v <= test.windowMask; ++v) {
+        const BYTE level = test.windowMask == 0 ? 0 : BYTE(v * 255u / test.windowMask);
+        test.inside[v] = test.tolerance.Contains(level, level, level);
     }
-    return Fill(fill, test);
-}
-
-template <typename Test>
-int FillWith(WandFill &fill) {
-    Test test;
-    test.tolerance = fill.tolerance;
-    return Fill(fill, test);
+    test.mask = MaskByPixel<GrayLevelInside<Bits>>;
 }
 
 }  // namespace
 
-int RunWandFill(WandFill &fill) {
-    const BitmapRecord &image = *fill.image;
+bool PrepareWandTest(const BitmapRecord &image, const ToleranceBox &tolerance, WandPixelTest &test) {
+    test = WandPixelTest{};
+    test.tolerance = tolerance;
+    const LONG bits = image.BitsPerPixel;
     const bool blueFirst = image.Order == 1;
-    switch (image.BitsPerPixel) {
-    case 1: return FillPacked<1>(fill);
-    case 2: return FillPacked<2>(fill);
-    case 3: return FillPacked<3>(fill);
-    case 4: return FillPacked<4>(fill);
-    case 5: return FillPacked<5>(fill);
-    case 6: return FillPacked<6>(fill);
-    case 7: return FillPacked<7>(fill);
-    case 8: return FillPacked<8>(fill);
-    case 12: return FillGray<12>(fill);
-    case 16:
-        if (image.Order == 2) return FillGray<16>(fill);
-        return blueFirst ? FillWith<Rgb555Test<true>>(fill) : FillWith<Rgb555Test<false>>(fill);
-    case 24: return blueFirst ? FillWith<ChannelTest<3, 2, 1, 0>>(fill) : FillWith<ChannelTest<3, 0, 1, 2>>(fill);
-    case 32: return blueFirst ? FillWith<ChannelTest<4, 2, 1, 0>>(fill) : FillWith<ChannelTest<4, 0, 1, 2>>(fill);
-    case 48: return blueFirst ? FillWith<ChannelTest<6, 5, 3, 1>>(fill) : FillWith<ChannelTest<6, 1, 3, 5>>(fill);
-    case 64: return blueFirst ? FillWith<ChannelTest<8, 5, 3, 1>>(fill) : FillWith<ChannelTest<8, 1, 3, 5>>(fill);
-    default: return STATUS_BAD_PARAMETER;  // no layout the kernel stores
+    if (bits >= 1 && bits <= 8) {
+        PreparePacked(image, test);
+    } else if (bits == 12) {
+        PrepareGray<12>(image, test);
+    } else if (bits == 16 && image.Order == 2) {
+        PrepareGray<16>(image, test);
+    } else if (bits == 16) {
+        test.mask = blueFirst ? MaskByPixel<Rgb555Inside<true>> : MaskByPixel<Rgb555Inside<false>>;
+    } else {
+        for (const ChannelLayout &layout : kChannelLayouts) {
+            if (layout.bits != bits || layout.blueFirst != blueFirst) continue;
+            FillByteBounds(test, bits / 8, layout.redAt, layout.greenAt, layout.blueAt);
+            test.mask = layout.mask;
+        }
     }
+    return test.mask != nullptr;  // none for a layout the kernel does not store
 }
 
 }  // namespace zelt::region
