@@ -1,13 +1,19 @@
 // The kernel's colour reduction service: destination rows resampled by
 // nearest neighbour from the source (its image data or a row supplier),
-// converted to 24 bits and reduced to a target palette by Floyd-Steinberg
-// error diffusion or an 8x8 ordered dither, one row per request.
+// converted to 24 bits (blue-first 24-bit rows are read in place) and
+// reduced to a target palette by Floyd-Steinberg error diffusion or an 8x8
+// ordered dither, one row per request. The palette is matched by channel
+// tables when it is a product of channel levels, by a linear test when it
+// has two colours, else by the cell search (color_match.h); the loop for
+// each (method, palette kind) is chosen once, at the start.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
-#include "color_match.h"
+#include "record_internal.h"
+#include "reduce_rows.h"
 
 namespace {
 
@@ -27,32 +33,22 @@ constexpr BYTE kBayer[8][8] = {
 // table's own colours come through unchanged.
 int OrderedAmplitude(int bits) { return bits == 1 ? 255 : bits == 4 ? 120 : 32; }
 
-inline int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+}  // namespace
 
-// Two-colour palettes: the nearer entry is decided by a linear test.
-struct TwoColorTest {
-    long coefficient[3] = {};
-    long constant = 0;
-    void Init(const RGBQUAD &a, const RGBQUAD &b, bool weighted) {
-        const long w[3] = {weighted ? 3 : 1, weighted ? 4 : 1, weighted ? 2 : 1};
-        const int av[3] = {a.rgbRed, a.rgbGreen, a.rgbBlue}, bv[3] = {b.rgbRed, b.rgbGreen, b.rgbBlue};
-        for (int c = 0; c < 3; ++c) {
-            coefficient[c] = 2 * w[c] * (av[c] - bv[c]);
-            constant += w[c] * (bv[c] * bv[c] - av[c] * av[c]);
-        }
-    }
-    // 1 when entry b is strictly nearer than entry a.
-    int Pick(int red, int green, int blue) const {
-        return coefficient[0] * red + coefficient[1] * green + coefficient[2] * blue + constant < 0;
-    }
-};
+struct KrnReduceState;
+
+namespace {
+
+// One row's palette indices, one byte each, for `count` pixels from
+// destination column `first`; false when the search runs out of memory.
+using RowReducer = bool (*)(KrnReduceState &s, int rowIndex, int first, int count, BYTE *indices);
 
 }  // namespace
 
 struct KrnReduceState {
     BitmapRecord source{};
     int dstWidth = 0, dstHeight = 0, bits = 0;
-    bool diffuse = false, serpentine = false, twoColors = false;
+    bool diffuse = false, serpentine = false;
     KRNROWSUPPLIER supplier = nullptr;
     void *supplierData = nullptr;
     RGBQUAD sourceColors[256] = {};
@@ -60,19 +56,29 @@ struct KrnReduceState {
     int convertCount = 0;
     UINT convertFlags = 0;
     ColorMatcher matcher;
-    TwoColorTest two;
+    krn_reduce::TwoColorSplit two;
+    krn_reduce::ChannelLevels levels;
+    RowReducer reduce = nullptr;
     int offsets[8][8] = {};
     BYTE *raw = nullptr;   // one stored source row
     BYTE *rgb = nullptr;   // the same row at 24 bits, blue first
+    const BYTE *pixels = nullptr;  // that row: rgb, or a blue-first row read in place
     int cachedRow = -1;
-    int *errors = nullptr;  // two rows of (span + 2) x 3 errors, times 16
-    int errorSpan = 0;
+    // Per span of destination columns: the diffusion's (span + 2) x 3
+    // errors (times 16), the source byte offset of each column, and the
+    // row's indices before packing.
+    BYTE *spanBlock = nullptr;
+    int *errors = nullptr;
+    std::uint32_t *columns = nullptr;
+    BYTE *indices = nullptr;
+    int spanCapacity = 0;  // columns the block holds
+    int columnsFirst = -1, columnsCount = -1;
     int lastRow = -1, lastFirst = -1, lastCount = -1, direction = 0;
 
     ~KrnReduceState() {
         KrnFreeMem(raw);
         KrnFreeMem(rgb);
-        KrnFreeMem(errors);
+        KrnFreeMem(spanBlock);
     }
 };
 
@@ -81,6 +87,13 @@ namespace {
 int FetchSourceRow(KrnReduceState &s, int row) {
     if (row == s.cachedRow) return STATUS_OK;
     BitmapRecord &src = s.source;
+    if (s.supplier == nullptr && src.BitsPerPixel == 24 && src.Order == 1 && zelt::kernel::RecordIsAllocated(&src) &&
+        row >= 0 && row < src.Height) {
+        // Stored rows are already what the reducers read.
+        s.pixels = zelt::kernel::RowAddress(&src, row);
+        s.cachedRow = row;
+        return STATUS_OK;
+    }
     if (s.supplier != nullptr) {
         const int status = s.supplier(s.supplierData, row, s.raw, src.Width);
         if (status != STATUS_OK) return status;
@@ -91,6 +104,7 @@ int FetchSourceRow(KrnReduceState &s, int row) {
     const int status = KrnConvertRowTo24(s.rgb, s.raw, src.Width, src.BitsPerPixel, src.Order, 24, 1,
                                          s.convertColors, s.convertCount, s.convertFlags, src.LowBit, src.HighBit);
     if (status != STATUS_OK) return status;
+    s.pixels = s.rgb;
     s.cachedRow = row;
     return STATUS_OK;
 }
@@ -112,35 +126,40 @@ struct ColumnWalk {
     }
 };
 
-inline void Store(BYTE *target, int bits, int k, int index) {
-    switch (bits) {
-        case 8: target[k] = static_cast<BYTE>(index); break;
-        case 4: target[k >> 1] |= static_cast<BYTE>(index << ((k & 1) ? 0 : 4)); break;
-        default: target[k >> 3] |= static_cast<BYTE>(index << (7 - (k & 7))); break;
+// Makes room for a span of `count` columns and its column table. A grown
+// block restarts the diffusion.
+int PrepareSpan(KrnReduceState &s, int first, int count) {
+    if (count > s.spanCapacity) {
+        const std::size_t slots = static_cast<std::size_t>(count) + 2;
+        const std::size_t bytes = sizeof(int) * 3 * slots + sizeof(std::uint32_t) * slots + slots;
+        if (bytes > 0xFFFFFFFFu) return STATUS_NO_MEMORY;
+        auto *grown = static_cast<BYTE *>(KrnAllocMem(static_cast<DWORD>(bytes)));
+        if (grown == nullptr) return STATUS_NO_MEMORY;
+        KrnFreeMem(s.spanBlock);
+        s.spanBlock = grown;
+        s.errors = reinterpret_cast<int *>(grown);
+        s.columns = reinterpret_cast<std::uint32_t *>(grown + sizeof(int) * 3 * slots);
+        s.indices = grown + (sizeof(int) * 3 + sizeof(std::uint32_t)) * slots;
+        s.spanCapacity = count;
+        s.columnsCount = -1;
+        s.lastRow = -1;  // restart: the old errors are gone
     }
-}
-
-int Nearest(KrnReduceState &s, int red, int green, int blue) {
-    return s.twoColors ? s.two.Pick(red, green, blue) : s.matcher.Nearest(red, green, blue);
-}
-
-int ReduceOrdered(KrnReduceState &s, BYTE *target, int rowIndex, int first, int count) {
-    ColumnWalk walk(first, s.source.Width, s.dstWidth);
-    const int *offsets = s.offsets[rowIndex & 7];
-    for (int k = 0; k < count; ++k, walk.Next()) {
-        const BYTE *p = s.rgb + 3 * walk.column;
-        const int o = offsets[(first + k) & 7];
-        const int index = Nearest(s, Clamp255(p[2] + o), Clamp255(p[1] + o), Clamp255(p[0] + o));
-        if (index < 0) return STATUS_NO_MEMORY;
-        Store(target, s.bits, k, index);
+    if (first != s.columnsFirst || count != s.columnsCount) {
+        ColumnWalk walk(first, s.source.Width, s.dstWidth);
+        for (int k = 0; k < count; ++k, walk.Next()) s.columns[k] = static_cast<std::uint32_t>(3 * walk.column);
+        s.columnsFirst = first;
+        s.columnsCount = count;
     }
     return STATUS_OK;
 }
 
-int ReduceDiffused(KrnReduceState &s, BYTE *target, int rowIndex, int first, int count) {
-    const int slots = count + 2;
-    int *current = s.errors;
-    int *next = s.errors + 3 * slots;
+template <class Quantize>
+bool ReduceOrdered(KrnReduceState &s, int rowIndex, int first, int count, BYTE *indices, const Quantize &quantize) {
+    return krn_reduce::OrderedRow(quantize, s.pixels, s.columns, count, s.offsets[rowIndex & 7], first & 7, indices);
+}
+
+template <class Quantize>
+bool ReduceDiffused(KrnReduceState &s, int rowIndex, int first, int count, BYTE *indices, const Quantize &quantize) {
     // Continue only a run of neighbouring rows over the same span.
     const bool continues = s.lastRow >= 0 && first == s.lastFirst && count == s.lastCount &&
                            (rowIndex - s.lastRow == 1 || rowIndex - s.lastRow == -1) &&
@@ -148,47 +167,56 @@ int ReduceDiffused(KrnReduceState &s, BYTE *target, int rowIndex, int first, int
     if (continues) {
         s.direction = rowIndex - s.lastRow;
     } else {
-        std::fill(current, current + 6 * slots, 0);
+        std::fill(s.errors, s.errors + 3 * (static_cast<std::size_t>(count) + 2), 0);
         s.direction = 0;
     }
     const bool backwards = s.serpentine && (rowIndex & 1);
-    const int dx = backwards ? -1 : 1;
-    // Source columns of the span, walked left to right once, then visited
-    // in the row's direction.
-    ColumnWalk walk(first, s.source.Width, s.dstWidth);
-    for (int n = 0; n < count; ++n) {
-        const int k = backwards ? count - 1 - n : n;
-        std::int64_t column;
-        if (!backwards) {
-            column = walk.column;
-            walk.Next();
-        } else {
-            column = (static_cast<std::int64_t>(first) + k) * s.source.Width / s.dstWidth;
-        }
-        const BYTE *p = s.rgb + 3 * column;
-        int *e = current + 3 * (k + 1);
-        const int red = Clamp255(p[2] + e[0] / 16), green = Clamp255(p[1] + e[1] / 16), blue = Clamp255(p[0] + e[2] / 16);
-        const int index = Nearest(s, red, green, blue);
-        if (index < 0) return STATUS_NO_MEMORY;
-        Store(target, s.bits, k, index);
-        const RGBQUAD &c = s.matcher.Color(index);
-        const int error[3] = {red - c.rgbRed, green - c.rgbGreen, blue - c.rgbBlue};
-        int *ahead = current + 3 * (k + 1 + dx);
-        int *below = next + 3 * (k + 1);
-        for (int ch = 0; ch < 3; ++ch) {
-            ahead[ch] += 7 * error[ch];
-            below[ch - 3 * dx] += 3 * error[ch];
-            below[ch] += 5 * error[ch];
-            below[ch + 3 * dx] += error[ch];
-        }
-    }
-    // The next row's errors become the current ones.
-    std::memcpy(current, next, sizeof(int) * 3 * static_cast<std::size_t>(slots));
-    std::fill(next, next + 3 * slots, 0);
+    if (!krn_reduce::DiffuseRow(quantize, s.pixels, s.columns, count, backwards, s.errors, indices)) return false;
     s.lastRow = rowIndex;
     s.lastFirst = first;
     s.lastCount = count;
-    return STATUS_OK;
+    return true;
+}
+
+// The row reducers per (method, palette kind), chosen once per reduction.
+template <bool diffused, class Quantize>
+bool ReduceWith(KrnReduceState &s, int rowIndex, int first, int count, BYTE *indices) {
+    Quantize quantize{};
+    if constexpr (std::is_same_v<Quantize, krn_reduce::LevelQuantizer>) {
+        quantize.levels = &s.levels;
+    } else if constexpr (std::is_same_v<Quantize, krn_reduce::TwoColorQuantizer>) {
+        quantize.split = &s.two;
+        quantize.matcher = &s.matcher;
+    } else {
+        quantize.matcher = &s.matcher;
+    }
+    return diffused ? ReduceDiffused(s, rowIndex, first, count, indices, quantize)
+                    : ReduceOrdered(s, rowIndex, first, count, indices, quantize);
+}
+
+enum PaletteKind { kLevels, kTwoColors, kSearch };
+constexpr RowReducer kReducers[3][2] = {
+    {&ReduceWith<false, krn_reduce::LevelQuantizer>, &ReduceWith<true, krn_reduce::LevelQuantizer>},
+    {&ReduceWith<false, krn_reduce::TwoColorQuantizer>, &ReduceWith<true, krn_reduce::TwoColorQuantizer>},
+    {&ReduceWith<false, krn_reduce::SearchQuantizer>, &ReduceWith<true, krn_reduce::SearchQuantizer>},
+};
+
+// Packs one byte per index into 1- or 4-bit pixels, first pixel in the
+// high bits; the bits past the last pixel are zero.
+void PackIndices(const BYTE *indices, int count, int bits, BYTE *target) {
+    const int perByte = 8 / bits;
+    const int whole = count / perByte;
+    for (int i = 0; i < whole; ++i, indices += perByte) {
+        unsigned byte = 0;
+        for (int j = 0; j < perByte; ++j) byte = (byte << bits) | indices[j];
+        target[i] = static_cast<BYTE>(byte);
+    }
+    const int rest = count - whole * perByte;
+    if (rest > 0) {
+        unsigned byte = 0;
+        for (int j = 0; j < rest; ++j) byte = (byte << bits) | indices[j];
+        target[whole] = static_cast<BYTE>(byte << (bits * (perByte - rest)));
+    }
 }
 
 }  // namespace
@@ -243,10 +271,14 @@ int ZELT_API KrnStartColorReduce(const BitmapRecord *source, int dstWidth, int d
     if (bits <= 8) {
         const bool weighted = (flags & KRN_REDUCE_WEIGHTED) != 0 && !(flags & KRN_REDUCE_PLAIN);
         if (!s->matcher.Init(colors, colorCount, weighted)) return fail(STATUS_NO_MEMORY);
+        PaletteKind kind = kSearch;
         if (colorCount == 2) {
-            s->twoColors = true;
-            s->two.Init(colors[0], colors[1], weighted);
+            kind = kTwoColors;
+            s->two.Build(colors[0], colors[1], weighted);
+        } else if (s->levels.Build(colors, colorCount)) {
+            kind = kLevels;
         }
+        s->reduce = kReducers[kind][s->diffuse ? 1 : 0];
         const int amplitude = OrderedAmplitude(bits);
         // Offsets symmetric about 0, (63 - 2t) / 128 of the amplitude: the
         // cell of rank 0 gets the largest push, so it lights up first.
@@ -276,25 +308,18 @@ int ZELT_API KrnReduceRow(HKRNREDUCE handle, void *target, int rowIndex, int fir
     BYTE *out = static_cast<BYTE *>(target);
     if (s->bits == 24) {
         ColumnWalk walk(firstColumn, s->source.Width, s->dstWidth);
-        for (int k = 0; k < count; ++k, walk.Next()) std::memcpy(out + 3 * k, s->rgb + 3 * walk.column, 3);
+        for (int k = 0; k < count; ++k, walk.Next()) std::memcpy(out + 3 * k, s->pixels + 3 * walk.column, 3);
         return STATUS_OK;
     }
-    if (s->bits < 8) std::memset(out, 0, (static_cast<std::size_t>(count) * s->bits + 7) / 8);
-    if (!s->diffuse) return ReduceOrdered(*s, out, rowIndex, firstColumn, count);
-
-    if (count + 2 > s->errorSpan) {
-        const std::size_t bytesNeeded = sizeof(int) * 6 * (static_cast<std::size_t>(count) + 2);
-        if (bytesNeeded > 0xFFFFFFFFu) return STATUS_NO_MEMORY;
-        int *grown = static_cast<int *>(KrnAllocMem(static_cast<DWORD>(bytesNeeded)));
-        if (grown == nullptr) return STATUS_NO_MEMORY;
-        KrnFreeMem(s->errors);
-        s->errors = grown;
-        s->errorSpan = count + 2;
-        s->lastRow = -1;  // restart: the old state is gone
+    status = PrepareSpan(*s, firstColumn, count);
+    if (status != STATUS_OK) return status;
+    BYTE *indices = s->bits == 8 ? out : s->indices;
+    if (!s->reduce(*s, rowIndex, firstColumn, count, indices)) {
+        s->lastRow = -1;
+        return STATUS_NO_MEMORY;
     }
-    status = ReduceDiffused(*s, out, rowIndex, firstColumn, count);
-    if (status != STATUS_OK) s->lastRow = -1;
-    return status;
+    if (s->bits < 8) PackIndices(indices, count, s->bits, out);
+    return STATUS_OK;
 }
 
 int ZELT_API KrnEndColorReduce(HKRNREDUCE handle) {
