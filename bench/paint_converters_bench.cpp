@@ -71,7 +71,10 @@ BENCHMARK(BM_ReduceRow)
     ->ArgNames({"src", "dev", "ordered"})
     ->Args({24, 8, 0})
     ->Args({24, 8, 1})
+    ->Args({24, 1, 0})
     ->Args({24, 1, 1})
+    ->Args({32, 1, 1})
+    ->Args({24, 4, 0})
     ->Args({8, 4, 0})
     ->Args({16, 8, 0});
 

@@ -1,5 +1,7 @@
 // Error-diffusion reducing converters: 40 functions, one per (source depth,
 // device depth), each a source reader joined with a quantizer.
+#include "paint/diffuse_channels.h"
+#include "paint/diffuse_luminance.h"
 #include "paint/row_converters.h"
 #include "paint/row_converters_reduce.h"
 
@@ -16,17 +18,26 @@ void DiffuseConverter(BYTE *dst, const BYTE *src, const BitmapRecord *bitmap, in
     // The palette choice follows the thread's mode at every call.
     const bool cube = DeviceBits == 8 && (CurrentDisplayMode() & DISP_FIXED_PALETTE) != 0;
     paint_pixels::VisitSourceReader<SrcBits>(*bitmap, src, palette, [&](const auto &reader) {
-        if constexpr (DeviceBits == 1)
+        if constexpr (DeviceBits == 1) {
+            // A table that never decreases is one limit on the luminance.
+            if (const int whiteFrom = WhiteLuminanceLimit(lut); whiteFrom >= 0) {
+                DiffuseLuminanceRow(dst, reader, whiteFrom, xStart, count, errors);
+                return;
+            }
             DiffuseRow(dst, reader, Diffuse1{lut}, xStart, count, errors);
-        else if constexpr (DeviceBits == 4)
-            DiffuseRow(dst, reader, Diffuse4{lut}, xStart, count, errors);
-        else if (count >= kFoldRowLength) {
-            const FoldedPalette folded(cube ? kCubeTables : kRgb332Tables, lut);
-            DiffuseRow(dst, reader, DiffuseFolded8{&folded.tables}, xStart, count, errors);
-        } else if (cube)
+        } else if constexpr (DeviceBits == 4) {
+            if (count >= kFoldRowLength && RowAboveWithinLimit(errors, count))
+                DiffuseChannelsRow(dst, reader, FourBitLevels(lut), FourBitIndex{}, xStart, count, errors);
+            else
+                DiffuseRow(dst, reader, Diffuse4{lut}, xStart, count, errors);
+        } else if (count >= kFoldRowLength && RowAboveWithinLimit(errors, count)) {
+            DiffuseChannelsRow(dst, reader, PaletteLevels(cube ? kCubeTables : kRgb332Tables, lut), PaletteIndex{},
+                               xStart, count, errors);
+        } else if (cube) {
             DiffuseRow(dst, reader, Diffuse8<kCubeTables>{lut}, xStart, count, errors);
-        else
+        } else {
             DiffuseRow(dst, reader, Diffuse8<kRgb332Tables>{lut}, xStart, count, errors);
+        }
     });
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 
+#include "paint/ordered_luminance.h"
 #include "paint/paint_engine.h"
 #include "paint/source_pixels.h"
 
@@ -232,29 +233,8 @@ void DiffuseRow(BYTE *dst, const Reader &reader, const Quantizer &quantize, int 
     out.Finish();
 }
 
-// 8 bits on long rows: the paint table folded into the palette tables once
-// per call, so each channel is one lookup instead of two dependent ones.
-struct FoldedPalette {
-    PaletteTables tables;
-    FoldedPalette(const PaletteTables &palette, const BYTE *lut) {
-        for (int v = 0; v < 256; ++v) {
-            tables.red[v] = palette.red[lut[v]];
-            tables.green[v] = palette.green[lut[v]];
-            tables.blue[v] = palette.blue[lut[v]];
-        }
-    }
-};
-
-struct DiffuseFolded8 {
-    using Packer = Pack8;
-    const PaletteTables *folded;
-    Quantized operator()(int r, int g, int b) const {
-        const ChannelEntry &er = folded->red[r], &eg = folded->green[g], &eb = folded->blue[b];
-        return {static_cast<unsigned>(er.index + eg.index + eb.index), er.residual, eg.residual, eb.residual};
-    }
-};
-
-// Rows at least this long repay folding the tables (768 lookups).
+// Rows at least this long repay folding the tables of the 4- and 8-bit
+// diffusion (diffuse_channels.h) once per call.
 inline constexpr int kFoldRowLength = 512;
 
 // ---- ordered dither --------------------------------------------------------------------
@@ -324,8 +304,10 @@ void DitherRow1(BYTE *dst, const Reader &reader, const BYTE *lut, const std::arr
         DitherRow(dst, reader, Ordered1{lut, threshold}, xStart, count);
         return;
     }
+    // 24- and 32-bit rows: groups of 16 pixels at once, the rest below.
+    const int done = DitherLuminance16(dst, reader, limit, xStart, count);
     const int wholeBytes = count >> 3;
-    for (int byte = 0; byte < wholeBytes; ++byte) {
+    for (int byte = done >> 3; byte < wholeBytes; ++byte) {
         const int x = xStart + byte * 8;
         unsigned bits = 0;
         for (int i = 0; i < 8; ++i) {
