@@ -11,6 +11,8 @@
 
 // The paint paths are internal to the display library.
 #include "../display/paint/paint_engine.h"
+#include "../display/paint/stored_rows.h"
+#include "zelt/host.h"
 
 namespace {
 
@@ -121,9 +123,47 @@ BENCHMARK(BM_Paint)
     ->Args({8, 100, PAINTMODE_REDUCE, DISP_CONVERTER_ALT})   // 24 -> 8, ordered dither
     ->Args({1, 100, PAINTMODE_REDUCE, DISP_CONVERTER_ALT})   // 24 -> 1, ordered dither
     ->Args({1, 100, PAINTMODE_REDUCE, 0})                    // 24 -> 1, error diffusion
+    ->Args({8, 101, PAINTMODE_REDUCE, 0})                    // general 24 -> 8, diffusion (beside the kernel route)
+    ->Args({8, 101, PAINTMODE_REDUCE, DISP_CONVERTER_ALT})   // general 24 -> 8, ordered
+    ->Args({1, 101, PAINTMODE_REDUCE, DISP_CONVERTER_ALT})   // general 24 -> 1, ordered
     ->Args({8, 101, PAINTMODE_REDUCE, DISP_KERNEL_REDUCE})   // kernel route, diffusion
     ->Args({8, 101, PAINTMODE_REDUCE, DISP_KERNEL_REDUCE | DISP_CONVERTER_ALT})  // kernel route, ordered
     ->Args({1, 101, PAINTMODE_REDUCE, DISP_KERNEL_REDUCE | DISP_CONVERTER_ALT})
+    ->Unit(benchmark::kMillisecond);
+
+// The same work through the public entry (dispatch, device analysis and
+// rectangles included), with the screen at the device's depth so that the
+// analysis reduces for 1- and 8-bit devices. Arguments: device bits, scale
+// percent, display mode, rows read in place (1) or copied out first (0: the
+// band path as it was, for a same-run before and after).
+void BM_PaintDC(benchmark::State &state) {
+    const int deviceBits = static_cast<int>(state.range(0));
+    const int size = Destination(static_cast<int>(state.range(1)));
+    const UINT oldMode = Z_SetDisplayMode(0xFFFFFFFFu, static_cast<UINT>(state.range(2)));
+    paint_band::SetPaintShortcuts(state.range(3) != 0);
+    ZeltHostConfigureScreen(1024, 768, deviceBits <= 8 ? deviceBits : 32);
+    {
+        Device device(size, size, deviceBits);
+        const RECT dst = {0, 0, size, size};
+        for (auto _ : state) {
+            if (!device.ok() || Z_PaintDC(device.dc(), Source(), nullptr, nullptr, &dst, nullptr, SRCCOPY) != STATUS_OK) {
+                state.SkipWithError("paint failed");
+                break;
+            }
+        }
+    }
+    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(size) * size * state.iterations() / 1e6,
+                                                benchmark::Counter::kIsRate);
+    ZeltHostConfigureScreen(1024, 768, 32);
+    paint_band::SetPaintShortcuts(true);
+    Z_SetDisplayMode(0xFFFFFFFFu, oldMode);
+}
+BENCHMARK(BM_PaintDC)
+    ->ArgNames({"device", "scale%", "disp", "inplace"})
+    ->ArgsProduct({{24, 32}, {100}, {0}, {0, 1}})                       // unscaled 24 -> 24 and 24 -> 32
+    ->ArgsProduct({{32}, {200, 50}, {0}, {0, 1}})                       // general 2x up, 0.5x down 24 -> 32
+    ->ArgsProduct({{8, 1}, {100}, {DISP_DEVICE_REDUCE}, {0, 1}})        // 24 -> 8 and 24 -> 1, error diffusion
+    ->ArgsProduct({{8, 1}, {100}, {DISP_DEVICE_REDUCE | DISP_CONVERTER_ALT}, {0, 1}})  // ordered dither
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "paint/column_table.h"
+#include "paint/stored_rows.h"
+
 namespace paint_band {
 namespace {
 
@@ -109,6 +112,12 @@ int PaintBands(const BandJob &job) {
     SetBandSize(job.info, layout.turn.linesAreColumns, width, bandRows);
     Block turned = Allocate(static_cast<std::size_t>(job.info->bmiHeader.biSizeImage) + 1);
     if (!fetch || !scaled || !band || (diffusing && !errors) || !turned) return STATUS_NO_MEMORY;
+    // Whole-byte pixels resample through a table of columns made once; the
+    // kernel's walk serves the other depths (and when the table is refused).
+    ColumnTable columns;
+    if (job.reducer == nullptr && PaintShortcuts() && ColumnTable::Serves(bits) &&
+        !columns.Build(walk, spanStart, width, bits))
+        return STATUS_NO_MEMORY;
 
     int *errorSlots = reinterpret_cast<int *>(errors.get());
     const int phaseX = job.sourcePhases ? walk.first : ScaledPhaseX(g, layout);
@@ -147,10 +156,13 @@ int PaintBands(const BandJob &job) {
                 if (row == lastRow && lastBandRow != nullptr) {
                     std::memcpy(bandRow, lastBandRow, stride);
                 } else {
-                    status = FetchSpan(job, row, spanStart, spanBytes, fetch.get());
-                    if (status != STATUS_OK) break;
-                    status = KrnResampleRow(bits, static_cast<DWORD>(stride), walk.first, walk.step, walk.error,
-                                            walk.remainder, fetch.get(), bandRow, width, walk.extent, enlarging);
+                    const BYTE *span = SpanOf(job, row, spanStart, spanBytes, fetch.get(), &status);
+                    if (span == nullptr) break;
+                    if (columns.Ready())
+                        columns.Resample(span, spanBytes, bandRow);
+                    else
+                        status = KrnResampleRow(bits, static_cast<DWORD>(stride), walk.first, walk.step, walk.error,
+                                                walk.remainder, span, bandRow, width, walk.extent, enlarging);
                     if (status != STATUS_OK) break;
                     lastRow = row;
                 }
@@ -159,10 +171,13 @@ int PaintBands(const BandJob &job) {
                 continue;
             }
             if (row != lastRow) {
-                status = FetchSpan(job, row, spanStart, spanBytes, fetch.get());
-                if (status != STATUS_OK) break;
-                status = KrnResampleRow(bits, static_cast<DWORD>(scaledBytes), walk.first, walk.step, walk.error,
-                                        walk.remainder, fetch.get(), scaled.get(), width, walk.extent, enlarging);
+                const BYTE *span = SpanOf(job, row, spanStart, spanBytes, fetch.get(), &status);
+                if (span == nullptr) break;
+                if (columns.Ready())
+                    columns.Resample(span, spanBytes, scaled.get());
+                else
+                    status = KrnResampleRow(bits, static_cast<DWORD>(scaledBytes), walk.first, walk.step, walk.error,
+                                            walk.remainder, span, scaled.get(), width, walk.extent, enlarging);
                 if (status != STATUS_OK) break;
                 lastRow = row;
             }

@@ -2,6 +2,8 @@
 // are read at the byte-aligned span that covers the visible columns and, in
 // paint mode 0, go to GDI as read (the transfer starts at the first visible
 // pixel's offset inside the span); modes 1 and 2 convert from that offset.
+// Rows are read where they lie when they can be (stored_rows.h): a mode 0
+// paint on a display then hands them to GDI without any copy of its own.
 // Turned perspectives go through the shared band loop at 1:1. Dither phases
 // follow source coordinates, so pieces painted separately continue one
 // pattern.
@@ -10,6 +12,7 @@
 
 #include "frame/display_settings.h"
 #include "paint/band_loop.h"
+#include "paint/stored_rows.h"
 
 namespace {
 
@@ -34,6 +37,8 @@ int PaintUnturned(const paint_band::BandJob &job) {
     const std::size_t stride = paint_band::Stride(format.bandBits, static_cast<std::size_t>(headerWidth));
     const int bandRows = static_cast<int>(
         std::min<std::size_t>(static_cast<std::size_t>(rows), std::max<std::size_t>(1, kMaxBandBytes / stride)));
+    int sent = STATUS_OK;
+    if (copying && paint_band::PaintUnturnedInPlace(job, firstColumn, headerWidth, bandRows, &sent)) return sent;
 
     Block band = paint_band::Allocate((static_cast<std::size_t>(bandRows) + 1) * stride);
     Block fetch = paint_band::Allocate((spanBytes + 3) & ~std::size_t{3});
@@ -55,15 +60,16 @@ int PaintUnturned(const paint_band::BandJob &job) {
                 if (status != STATUS_OK) return status;
                 continue;
             }
-            const int status = paint_band::FetchSpan(job, row, spanStart, spanBytes, fetch.get());
-            if (status != STATUS_OK) return status;
+            int status = STATUS_OK;
+            const BYTE *span = paint_band::SpanOf(job, row, spanStart, spanBytes, fetch.get(), &status);
+            if (span == nullptr) return status;
             if (format.mode == PAINTMODE_CONVERT) {
-                format.direct(bandRow, fetch.get(), bitmap, offset, offset + width);
+                format.direct(bandRow, span, bitmap, offset, offset + width);
                 continue;
             }
             const int passes = firstConversion ? 2 : 1;  // the first only seeds the errors
             for (int pass = 0; pass < passes; ++pass)
-                format.reduce(bandRow, fetch.get(), bitmap, offset, offset + width, firstColumn, row, errorSlots,
+                format.reduce(bandRow, span, bitmap, offset, offset + width, firstColumn, row, errorSlots,
                               format.sourcePalette);
             firstConversion = false;
         }
