@@ -17,6 +17,10 @@
 #                             run each for SECONDS, starting from its seed corpus; inputs
 #                             that crash are kept under tests/fuzz/corpus/<target>/ so the
 #                             ordinary test build replays them
+#   scripts/zelt.sh bench [OPTIONS]  install the peer programs and libraries, build the
+#                             bench preset (Release) and run bench/peers' zelt_peers, which
+#                             prints Zelt's figures beside the peers' (OPTIONS go to it:
+#                             --size N, --reps N, --no-cli, --json FILE)
 #   scripts/zelt.sh deps      only install what is missing
 set -euo pipefail
 
@@ -29,6 +33,8 @@ DEMO_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libgif-dev
 INTEROP_PACKAGES=(libwmf-bin libreoffice-draw inkscape imagemagick gifsicle poppler-utils xvfb)
 PACKAGES=("${DEMO_PACKAGES[@]}" python3 libgtest-dev libgmock-dev libbenchmark-dev "${INTEROP_PACKAGES[@]}")
 FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-dev pkg-config libpng-dev zlib1g-dev)
+# The peer comparison: libraries linked into zelt_peers only, programs it runs.
+BENCH_PACKAGES=("${DEMO_PACKAGES[@]}" libbenchmark-dev libpixman-1-dev libopencv-dev netpbm graphicsmagick imagemagick)
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest
                   libz-mingw-w64-dev wine64 xvfb)
 
@@ -137,6 +143,12 @@ case "${1:-}" in
             fi
         done
         ;;
+    bench)
+        install_missing "${BENCH_PACKAGES[@]}"
+        build bench
+        shift
+        ./build-bench/bin/zelt_peers "$@"
+        ;;
     test)
         install_missing "${PACKAGES[@]}"
         build default
@@ -145,7 +157,7 @@ case "${1:-}" in
         run_tests asan
         ;;
     *)
-        echo "usage: $0 demo|test|test-windows|coverage|fuzz SECONDS|deps" >&2
+        echo "usage: $0 demo|test|test-windows|coverage|fuzz SECONDS|bench [OPTIONS]|deps" >&2
         exit 2
         ;;
 esac
