@@ -59,9 +59,9 @@ void ConvertRows(unsigned seed, bool ordered) {
     // Short rows, rows around the 256-pixel passes, rows past the folding length.
     const int kind = c.Between(0, 2);
     const int width = kind == 0 ? c.Between(1, 70) : kind == 1 ? c.Between(250, 530) : c.Between(500, 1100);
-    const int xStart = c.Between(0, 17), far = c.Between(0, 3) == 0 ? 1000000 : 16 * 255;
+    const int xStart = c.Between(0, 17), reach = c.Between(0, 3) == 0 ? 1000000 : 16 * 255;
     std::vector<int> errors(3 * std::size_t(width));
-    for (int &e : errors) e = c.Between(-far, far);
+    for (int &e : errors) e = c.Between(-reach, reach);
     std::vector<int> model = errors;
     const RowConverter convert = SelectRowConverter(bits, device);
     ASSERT_NE(convert, nullptr);
