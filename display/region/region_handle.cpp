@@ -63,19 +63,16 @@ public:
         if (columns_ == nullptr || rows_ == nullptr) return STATUS_NO_MEMORY;
         columnCount_ = DWORD(columns);
         rowCount_ = DWORD(rows);
+        // Column edges are points on the bounds' top row, row edges points
+        // on its left column; exchanged axes swap the display axis each
+        // lands on.
         for (DWORD i = 0; i < columnCount_; ++i) {
-            const LONG edge = LONG(left_ + std::int64_t(i));
-            RECT point{edge, top_, edge, top_};
-            const int status = BitmapRectToDisplay(bitmap_, xform_, &point);
+            const int status = DisplayEdge(LONG(left_ + std::int64_t(i)), top_, !exchanges_, &columns_[i]);
             if (status != STATUS_OK) return status;
-            columns_[i] = exchanges_ ? point.top : point.left;
         }
         for (DWORD i = 0; i < rowCount_; ++i) {
-            const LONG edge = LONG(top_ + std::int64_t(i));
-            RECT point{left_, edge, left_, edge};
-            const int status = BitmapRectToDisplay(bitmap_, xform_, &point);
+            const int status = DisplayEdge(left_, LONG(top_ + std::int64_t(i)), exchanges_, &rows_[i]);
             if (status != STATUS_OK) return status;
-            rows_[i] = exchanges_ ? point.left : point.top;
         }
         return STATUS_OK;
     }
@@ -100,6 +97,15 @@ public:
         const LONG top = rows_[r0], bottom = rows_[r0 + 1];
         *out = exchanges_ ? Ordered(top, bottom, a, b) : Ordered(a, b, top, bottom);
         return STATUS_OK;
+    }
+
+    // Where the bitmap point (x, y) lands in display space: its left edge
+    // when `horizontal`, else its top.
+    int DisplayEdge(LONG x, LONG y, bool horizontal, LONG *edge) const {
+        RECT point{x, y, x, y};
+        const int status = BitmapRectToDisplay(bitmap_, xform_, &point);
+        *edge = horizontal ? point.left : point.top;
+        return status;
     }
 
 private:

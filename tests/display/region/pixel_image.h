@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "support/bitmap_model.h"
+#include "support/flood_model.h"
 #include "support/pixel_mask.h"
 #include "zelt/display.h"
 
@@ -99,26 +100,11 @@ struct PixelImage {
 // The 4-connected pixels around (seedX, seedY) whose channels each lie
 // within `tolerance` of the seed pixel's, by breadth-first search.
 inline PixelMask FloodModel(BitmapRecord &bitmap, LONG seedX, LONG seedY, int tolerance) {
-    const COLORREF seed = KrnGetPixelColor(&bitmap, seedY, seedX);
-    auto closeTo = [&](COLORREF c) {
-        return std::abs(int(GetRValue(c)) - int(GetRValue(seed))) <= tolerance &&
-               std::abs(int(GetGValue(c)) - int(GetGValue(seed))) <= tolerance &&
-               std::abs(int(GetBValue(c)) - int(GetBValue(seed))) <= tolerance;
-    };
-    PixelMask selected(bitmap.Width, bitmap.Height);
-    std::deque<POINT> queue{POINT{seedX, seedY}};
-    selected.Set(seedX, seedY);
-    while (!queue.empty()) {
-        const POINT p = queue.front();
-        queue.pop_front();
-        for (const POINT n : {POINT{p.x - 1, p.y}, POINT{p.x + 1, p.y}, POINT{p.x, p.y - 1}, POINT{p.x, p.y + 1}}) {
-            if (!selected.Inside(n.x, n.y) || selected.Get(n.x, n.y) || !closeTo(KrnGetPixelColor(&bitmap, n.y, n.x)))
-                continue;
-            selected.Set(n.x, n.y);
-            queue.push_back(n);
-        }
-    }
-    return selected;
+    ColourGrid grid{bitmap.Width, bitmap.Height, {}};
+    grid.colours.reserve(size_t(bitmap.Width) * size_t(bitmap.Height));
+    for (LONG y = 0; y < bitmap.Height; ++y)
+        for (LONG x = 0; x < bitmap.Width; ++x) grid.colours.push_back(KrnGetPixelColor(&bitmap, y, x));
+    return FloodOfColours(grid, seedX, seedY, tolerance);
 }
 
 }  // namespace zelt::test
