@@ -9,8 +9,16 @@ bool StretchAxis::Build(int n, int s, int sourceStart, int sourceStep, bool merg
     first_ = reinterpret_cast<int *>(storage_.Data());
     count_ = first_ + n;
     step_ = sourceStep;
-    if (n >= s) {
-        // Enlarging or 1:1: pixel-centre sampling, ties to the lower index.
+    if (n == s) {
+        // 1:1: ((2k + 1)s - 1) / 2s is k, since 0 <= s - 1 < 2s.
+        for (int k = 0; k < n; ++k) {
+            first_[k] = sourceStart + k * sourceStep;
+            count_[k] = 1;
+        }
+        return true;
+    }
+    if (n > s) {
+        // Enlarging: pixel-centre sampling, ties to the lower index.
         for (int k = 0; k < n; ++k) {
             const std::int64_t j = ((2 * std::int64_t{k} + 1) * s - 1) / (2 * std::int64_t{n});
             first_[k] = sourceStart + static_cast<int>(j) * sourceStep;
