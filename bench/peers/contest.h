@@ -16,6 +16,9 @@ using Sample = std::function<double()>;
 constexpr double kUnresolved = -2.0;
 constexpr double kTooSlow = -3.0;  // stopped after a minute
 
+// How long one in-process sample keeps repeating its call.
+constexpr double kMinSampleSeconds = 0.05;
+
 // Seconds per call of `call`, repeated until `minSeconds` have passed (at
 // least once); negative when a call fails.
 double TimeCalls(const Call &call, double minSeconds);

@@ -8,8 +8,6 @@ namespace peers {
 
 namespace {
 
-constexpr double kMinSampleSeconds = 0.05;
-
 struct ImageDeleter {
     void operator()(pixman_image_t *image) const { pixman_image_unref(image); }
 };

@@ -10,11 +10,17 @@ RGBQUAD Rgb332(int index) {
     return RGBQUAD{blue[index & 3], level((index >> 2) & 7), level(index >> 5), 0};
 }
 
-SourceImage::SourceImage(int size, std::uint32_t seed) : size_(size) {
-    if (KrnCreateBitmap(&bitmap_, KRN_MEMORY_CONVENTIONAL, size, size, 24, 1, nullptr, 0, nullptr, 0) != STATUS_OK) {
+Image24::Image24(int size) : size_(size) {
+    if (KrnCreateBitmap(&bitmap_, KRN_MEMORY_CONVENTIONAL, size, size, 24, 1, nullptr, 0, nullptr, 0) != STATUS_OK)
         bitmap_ = BitmapRecord{};
-        return;
-    }
+}
+
+Image24::~Image24() {
+    if (bitmap_.Data != nullptr) KrnFreeBitmap(&bitmap_);
+}
+
+SourceImage::SourceImage(int size, std::uint32_t seed) : Image24(size) {
+    if (!ok()) return;
     std::mt19937 random(seed);
     auto *bytes = static_cast<BYTE *>(bitmap_.Data);
     for (DWORD i = 0; i + 4 <= bitmap_.DataSize; i += 4) {
@@ -29,14 +35,6 @@ SourceImage::SourceImage(int size, std::uint32_t seed) : size_(size) {
                                                                 (std::uint32_t(p[1]) << 8) | p[0];
     }
     info_.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), size, size, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-}
-
-SourceImage::~SourceImage() {
-    if (bitmap_.Data != nullptr) KrnFreeBitmap(&bitmap_);
-}
-
-const BYTE *SourceImage::row(int y) const {
-    return static_cast<const BYTE *>(bitmap_.Data) + static_cast<std::size_t>(y) * bitmap_.BytesPerLine;
 }
 
 Surface::Surface(int width, int height, int bits) : height_(height) {

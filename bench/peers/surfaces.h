@@ -3,6 +3,7 @@
 // want them) and memory DCs over top-down DIB sections.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,27 +16,38 @@ namespace peers {
 // L[k] = k * 255 / 7 rounded.
 RGBQUAD Rgb332(int index);
 
-// A size x size random 24-bit image (blue, green, red; rows top-down).
-class SourceImage {
+// A size x size 24-bit image owned by the kernel (blue, green, red); ok()
+// is false when it could not be made.
+class Image24 {
 public:
-    SourceImage(int size, std::uint32_t seed);
-    ~SourceImage();
-    SourceImage(const SourceImage &) = delete;
-    SourceImage &operator=(const SourceImage &) = delete;
+    explicit Image24(int size);
+    ~Image24();
+    Image24(const Image24 &) = delete;
+    Image24 &operator=(const Image24 &) = delete;
 
     bool ok() const { return bitmap_.Data != nullptr; }
     int size() const { return size_; }
     BitmapRecord *bitmap() { return &bitmap_; }
-    const BYTE *row(int y) const;
+    const BYTE *row(int y) const { return static_cast<const BYTE *>(bitmap_.Data) + std::size_t(y) * bitmap_.BytesPerLine; }
+    BYTE *row(int y) { return static_cast<BYTE *>(bitmap_.Data) + std::size_t(y) * bitmap_.BytesPerLine; }
     int stride() const { return bitmap_.BytesPerLine; }
+
+protected:
+    int size_;
+    BitmapRecord bitmap_{};
+};
+
+// A seeded random 24-bit image.
+class SourceImage : public Image24 {
+public:
+    SourceImage(int size, std::uint32_t seed);
+
     // The same pixels as x8r8g8b8 words.
     const std::vector<std::uint32_t> &pixels32() const { return pixels32_; }
     // A bottom-up 24-bit DIB header over the same bytes (StretchDIBits).
     const BITMAPINFO *dibInfo() const { return &info_; }
 
 private:
-    int size_;
-    BitmapRecord bitmap_{};
     std::vector<std::uint32_t> pixels32_;
     BITMAPINFO info_{};
 };

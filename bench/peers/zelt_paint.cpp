@@ -8,8 +8,6 @@ namespace peers {
 
 namespace {
 
-constexpr double kMinSampleSeconds = 0.05;
-
 // The thread's display mode set for one call and put back after it.
 class ModeScope {
 public:

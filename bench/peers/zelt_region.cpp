@@ -14,21 +14,16 @@ namespace peers {
 
 namespace {
 
-constexpr double kMinSampleSeconds = 0.05;
 constexpr BYTE kBase[3] = {40, 120, 200};  // blue, green, red
 constexpr BYTE kFar[3] = {200, 30, 30};
 constexpr int kJitter = 12;  // below the tolerance
 
 }  // namespace
 
-WandImage::WandImage(int size, std::uint32_t seed) : size_(size) {
-    if (KrnCreateBitmap(&bitmap_, KRN_MEMORY_CONVENTIONAL, size, size, 24, 1, nullptr, 0, nullptr, 0) != STATUS_OK) {
-        bitmap_ = BitmapRecord{};
-        return;
-    }
+WandImage::WandImage(int size, std::uint32_t seed) : Image24(size) {
+    if (!ok()) return;
     std::mt19937 random(seed);
-    auto *data = static_cast<BYTE *>(bitmap_.Data);
-    auto at = [&](int x, int y) { return data + static_cast<std::size_t>(y) * bitmap_.BytesPerLine + 3 * x; };
+    auto at = [&](int x, int y) { return row(y) + 3 * x; };
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             for (int c = 0; c < 3; ++c) at(x, y)[c] = BYTE(kBase[c] + int(random() % (2 * kJitter + 1)) - kJitter);
@@ -49,10 +44,6 @@ WandImage::WandImage(int size, std::uint32_t seed) : size_(size) {
             }
     }
     std::copy(kBase, kBase + 3, at(kWandSeedX, kWandSeedY));
-}
-
-WandImage::~WandImage() {
-    if (bitmap_.Data != nullptr) KrnFreeBitmap(&bitmap_);
 }
 
 Contender ZeltWand(std::shared_ptr<WandImage> image) {

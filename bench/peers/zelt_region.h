@@ -16,24 +16,13 @@ constexpr int kWandSeedX = 3, kWandSeedY = 3;
 // A size x size 24-bit image: a background whose channels wander at most
 // 12 from one colour (the seed has that colour exactly), scattered with
 // rectangles of a far colour until they cover a tenth of it.
-class WandImage {
+class WandImage : public Image24 {
 public:
     WandImage(int size, std::uint32_t seed);
-    ~WandImage();
-    WandImage(const WandImage &) = delete;
-    WandImage &operator=(const WandImage &) = delete;
-
-    bool ok() const { return bitmap_.Data != nullptr; }
-    BitmapRecord *bitmap() { return &bitmap_; }
-    int size() const { return size_; }
     // Pixels the last Zelt wand selected.
     double zeltSelected = 0;
     // Pixels the last peer fill selected.
     double peerSelected = -1;
-
-private:
-    int size_;
-    BitmapRecord bitmap_{};
 };
 
 Contender ZeltWand(std::shared_ptr<WandImage> image);
