@@ -94,8 +94,7 @@ struct PaletteIndex {
     unsigned operator()(unsigned index) const { return index; }
 };
 
-// One channel's chain state: the entry of the previous pixel, and the
-// slots of the next row still being summed (as ChannelCarry).
+// One channel's chain state: 7 x the previous pixel's error.
 class ChannelChain {
 public:
     explicit ChannelChain(const DiffusedLevel *table) : table_(table) {}
@@ -112,18 +111,9 @@ public:
         seven_ = entry.seven;
         return entry;
     }
-    void First(int e) { behind_ = 5 * e, share_ = e; }
-    void Next(int e, int *slotBehind) {
-        *slotBehind = behind_ + 3 * e;
-        behind_ = share_ + 5 * e;
-        share_ = e;
-    }
-    int Behind() const { return behind_; }
-
 private:
     const DiffusedLevel *table_;  // entry of colour x at x - kLowestColour
     int seven_ = 0;
-    int behind_ = 0, share_ = 0;
 };
 
 // The row loop; the row-above sums must be RowAboveWithinLimit.
@@ -132,6 +122,7 @@ void DiffuseChannelsRow(BYTE *dst, const Reader &reader, const ChannelLevels &le
                         int count, int *errors) {
     typename Index::Packer out(dst);
     ChannelChain red(levels.red), green(levels.green), blue(levels.blue);
+    RowCarries carries;
     int *slot = errors;
     for (int k = 0; k < count; ++k, slot += 3) {
         const paint_pixels::Rgb c = reader.At(xStart + k);
@@ -139,22 +130,10 @@ void DiffuseChannelsRow(BYTE *dst, const Reader &reader, const ChannelLevels &le
         const DiffusedLevel &r = red.Step(c.red, slot[0]);
         const DiffusedLevel &g = green.Step(c.green, slot[1]);
         const DiffusedLevel &b = blue.Step(c.blue, slot[2]);
-        if (k == 0) {
-            red.First(r.error);
-            green.First(g.error);
-            blue.First(b.error);
-        } else {
-            red.Next(r.error, slot - 3);
-            green.Next(g.error, slot - 2);
-            blue.Next(b.error, slot - 1);
-        }
+        carries.Take(k, slot, r.error, g.error, b.error);
         out.Put(index(static_cast<unsigned>(r.share + g.share + b.share)));
     }
-    // The last pixel's rightward and below-right shares are dropped.
-    slot -= 3;
-    slot[0] = red.Behind();
-    slot[1] = green.Behind();
-    slot[2] = blue.Behind();
+    carries.Finish(slot - 3);
     out.Finish();
 }
 

@@ -37,7 +37,7 @@ inline int DiffusedChannel(int c, int e, int above) { return std::clamp(c + (7 *
 template <typename Reader>
 void DiffuseLuminanceRow(BYTE *dst, const Reader &reader, int whiteFrom, int xStart, int count, int *errors) {
     Pack1 out(dst);
-    ChannelCarry red{}, green{}, blue{};
+    RowCarries carries;
     int er = 0, eg = 0, eb = 0;  // the previous pixel's errors (none before the first)
     int *slot = errors;
     for (int k = 0; k < count; ++k, slot += 3) {
@@ -51,22 +51,10 @@ void DiffuseLuminanceRow(BYTE *dst, const Reader &reader, int whiteFrom, int xSt
         er = r - (white & 255);
         eg = g - (white & 255);
         eb = b - (white & 255);
-        if (k == 0) {
-            red.First(er);
-            green.First(eg);
-            blue.First(eb);
-        } else {
-            red.Next(er, slot - 3);
-            green.Next(eg, slot - 2);
-            blue.Next(eb, slot - 1);
-        }
+        carries.Take(k, slot, er, eg, eb);
         out.Put(static_cast<unsigned>(white) & 1u);
     }
-    // The last pixel's rightward and below-right shares are dropped.
-    slot -= 3;
-    slot[0] = red.behind;
-    slot[1] = green.behind;
-    slot[2] = blue.behind;
+    carries.Finish(slot - 3);
     out.Finish();
 }
 

@@ -197,6 +197,31 @@ struct ChannelCarry {
     void Ahead(int d, int above) { pending = 7 * d + above; }
 };
 
+// The carries of a row loop that finds each pixel's three errors itself:
+// Take hands pixel k's errors to the slots behind it (the first pixel
+// starts the carries), Finish writes the last pixel's slot.
+struct RowCarries {
+    ChannelCarry red{}, green{}, blue{};
+
+    void Take(int k, int *slot, int er, int eg, int eb) {
+        if (k == 0) {
+            red.First(er);
+            green.First(eg);
+            blue.First(eb);
+        } else {
+            red.Next(er, slot - 3);
+            green.Next(eg, slot - 2);
+            blue.Next(eb, slot - 1);
+        }
+    }
+    // The last pixel's rightward and below-right shares are dropped.
+    void Finish(int *lastSlot) const {
+        lastSlot[0] = red.behind;
+        lastSlot[1] = green.behind;
+        lastSlot[2] = blue.behind;
+    }
+};
+
 template <typename Reader, typename Quantizer>
 void DiffuseRow(BYTE *dst, const Reader &reader, const Quantizer &quantize, int xStart, int count, int *errors) {
     typename Quantizer::Packer out(dst);
